@@ -1,0 +1,142 @@
+// The hive: the per-user registry of this platform, one SQLite file per user. It keeps the
+// registry's semantics: two roots (HKEY_CURRENT_USER, HKEY_CLASSES_ROOT); key and value names
+// case-insensitive but case-preserving; subkeys enumerated by index in case-insensitive name
+// order; typed values stored with exactly the bytes given; errors as Win32 codes.
+//
+// Several processes may share one hive. Every change is one transaction, so a process killed in
+// the middle of a write leaves the hive as it was before that write.
+//
+// Names and REG_SZ data are narrow strings in the process charset, as everywhere in the system.
+#pragma once
+
+#include "platform/win32_error.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quillbrook {
+
+enum class HiveRoot { CurrentUser, ClassesRoot };
+
+// Access rights of an open key, with the original platform's values.
+using RegistryAccess = std::uint32_t;
+inline constexpr RegistryAccess KEY_QUERY_VALUE = 0x0001;
+inline constexpr RegistryAccess KEY_SET_VALUE = 0x0002;
+inline constexpr RegistryAccess KEY_CREATE_SUB_KEY = 0x0004;
+inline constexpr RegistryAccess KEY_ENUMERATE_SUB_KEYS = 0x0008;
+inline constexpr RegistryAccess KEY_NOTIFY = 0x0010;
+inline constexpr RegistryAccess KEY_CREATE_LINK = 0x0020;
+inline constexpr RegistryAccess DELETE = 0x00010000;
+inline constexpr RegistryAccess READ_CONTROL = 0x00020000;
+inline constexpr RegistryAccess KEY_READ = READ_CONTROL | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY;
+inline constexpr RegistryAccess KEY_WRITE = READ_CONTROL | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+inline constexpr RegistryAccess KEY_ALL_ACCESS = 0x000F003F;
+
+// Value types, with the original platform's numbers. Any other number is stored as given.
+using RegistryType = std::uint32_t;
+inline constexpr RegistryType REG_NONE = 0;
+inline constexpr RegistryType REG_SZ = 1;
+inline constexpr RegistryType REG_EXPAND_SZ = 2;
+inline constexpr RegistryType REG_BINARY = 3;
+inline constexpr RegistryType REG_DWORD = 4;
+inline constexpr RegistryType REG_DWORD_BIG_ENDIAN = 5;
+inline constexpr RegistryType REG_LINK = 6;
+inline constexpr RegistryType REG_MULTI_SZ = 7;
+inline constexpr RegistryType REG_RESOURCE_LIST = 8;
+inline constexpr RegistryType REG_FULL_RESOURCE_DESCRIPTOR = 9;
+inline constexpr RegistryType REG_RESOURCE_REQUIREMENTS_LIST = 10;
+inline constexpr RegistryType REG_QWORD = 11;
+
+struct RegistryValue {
+    std::string name;   // as stored (case preserved); empty for the default value
+    RegistryType type = REG_NONE;
+    std::string data;   // the bytes exactly as set; may be empty, may hold zero bytes
+};
+
+// Where a hive lives and how long an operation waits for another process's transaction.
+struct HiveLocation {
+    std::filesystem::path file;
+    std::chrono::milliseconds busyTimeout{5000};
+
+    // $QUILLBROOK_HIVE, else $XDG_CONFIG_HOME/quillbrook/registry.db, else
+    // ~/.config/quillbrook/registry.db. The folder is created when the hive is first opened.
+    static HiveLocation forCurrentUser();
+};
+
+class HiveConnection;
+
+// An open key: the counterpart of a registry key handle. Move-only; closing (or destroying) it
+// releases the key. A key deleted while open stays open, and every operation on it then fails with
+// ERROR_KEY_DELETED.
+class RegistryKey {
+public:
+    RegistryKey();
+    ~RegistryKey();
+    RegistryKey(RegistryKey&&) noexcept;
+    RegistryKey& operator=(RegistryKey&&) noexcept;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // Opens a root of the hive at `location`, creating the hive file when it does not exist.
+    // A file that is not a hive gives ERROR_BADDB; one that cannot be opened ERROR_CANTOPEN or
+    // ERROR_ACCESS_DENIED.
+    static Win32Result<RegistryKey> openRoot(HiveRoot root, RegistryAccess access = KEY_ALL_ACCESS,
+                                             const HiveLocation& location = HiveLocation::forCurrentUser());
+
+    bool isOpen() const;
+    void close();
+
+    // Full name with the case stored: "HKEY_CURRENT_USER\Software\...".
+    std::string fullName() const;
+
+    // `path` is relative to this key, components separated by backslashes; an empty path opens
+    // this key again with the new access. Missing key: ERROR_FILE_NOT_FOUND.
+    Win32Result<RegistryKey> openSubKey(std::string_view path, RegistryAccess access) const;
+    // Opens the key, creating it and any missing keys on the way (one transaction). Needs
+    // KEY_CREATE_SUB_KEY on this key. `created` (when given) tells whether the last key was new.
+    Win32Result<RegistryKey> createSubKey(std::string_view path, RegistryAccess access,
+                                          bool* created = nullptr) const;
+
+    // The name (case stored) of the subkey at `index` in case-insensitive name order;
+    // ERROR_NO_MORE_ITEMS past the end. Needs KEY_ENUMERATE_SUB_KEYS.
+    Win32Result<std::string> enumSubKey(std::uint32_t index) const;
+    // The value at `index` in the order values were first set; ERROR_NO_MORE_ITEMS past the end.
+    // Needs KEY_QUERY_VALUE.
+    Win32Result<RegistryValue> enumValue(std::uint32_t index) const;
+
+    // Needs KEY_QUERY_VALUE. Missing value: ERROR_FILE_NOT_FOUND.
+    Win32Result<RegistryValue> queryValue(std::string_view name) const;
+    bool valueExists(std::string_view name) const;
+    // Sets (creates or replaces) a value; a replaced value keeps its name's case and its place in
+    // the enumeration. Needs KEY_SET_VALUE.
+    Win32Error setValue(std::string_view name, RegistryType type, std::string_view data);
+    // Needs KEY_SET_VALUE. Missing value: ERROR_FILE_NOT_FOUND.
+    Win32Error deleteValue(std::string_view name);
+
+    // Deletes the key at `path` below this key, with its values; fails with ERROR_ACCESS_DENIED
+    // when that key has subkeys, ERROR_FILE_NOT_FOUND when it does not exist. A root cannot be
+    // deleted.
+    Win32Error deleteSubKey(std::string_view path);
+    // Deletes the key at `path` with everything below it, in one transaction. An empty path
+    // deletes everything below this key (its subkeys and values) but keeps the key itself.
+    Win32Error deleteTree(std::string_view path);
+
+private:
+    RegistryKey(std::shared_ptr<HiveConnection> connection, std::int64_t id, RegistryAccess access);
+
+    std::shared_ptr<HiveConnection> connection_;
+    std::int64_t id_ = 0;
+    RegistryAccess access_ = 0;
+};
+
+// Parses a root name as the registry tool and exported files write it: "HKEY_CURRENT_USER" or
+// "HKCU", "HKEY_CLASSES_ROOT" or "HKCR", in any letter case.
+bool parseHiveRoot(std::string_view name, HiveRoot& root);
+// "HKEY_CURRENT_USER" or "HKEY_CLASSES_ROOT".
+std::string_view hiveRootName(HiveRoot root);
+
+} // namespace quillbrook

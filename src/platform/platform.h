@@ -1,0 +1,9 @@
+// The platform room: the stand-ins for the facilities of the platform the system was designed
+// for. The hive (registry), special folders, the process charset and the result codes. Every
+// other room reaches the operating system through here.
+#pragma once
+
+#include "platform/charset.h"
+#include "platform/folders.h"
+#include "platform/hive.h"
+#include "platform/win32_error.h"
