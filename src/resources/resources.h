@@ -1,0 +1,5 @@
+// The resources room: every text the system shows or uses as a default, in English and Japanese,
+// by the same ids.
+#pragma once
+
+#include "resources/string_table.h"

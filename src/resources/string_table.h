@@ -1,0 +1,37 @@
+// Texts by id, in English or Japanese: the language follows the user's message locale, as the
+// original platform's resource lookup follows the interface language.
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quillbrook {
+
+enum class ResourceLanguage { English, Japanese };
+
+// Ids of the texts that carry defaults into the settings.
+namespace string_id {
+inline constexpr unsigned DefaultEditorName = 106;
+inline constexpr unsigned DefaultLabel = 107;
+inline constexpr unsigned DefaultEditorProgramFile = 108;
+inline constexpr unsigned DefaultExtension = 113;
+inline constexpr unsigned TimestampFormat = 122;
+inline constexpr unsigned FileOpenMenuItem = 135;
+} // namespace string_id
+
+// Japanese when the first of LANGUAGE, LC_ALL, LC_MESSAGES and LANG that is set and not empty
+// starts with "ja"; English otherwise.
+ResourceLanguage messageLanguage();
+
+// The text of `id` in `language`; an empty view when the table has no such id.
+std::u16string_view resourceText(unsigned id, ResourceLanguage language);
+
+// The text of `id` in the message language, as a program loads it into a buffer of `bufferSize`
+// characters: at most bufferSize - 1 characters are kept (whole characters only in the narrow
+// form). Empty when there is no such id or the buffer has no room.
+QString loadStringW(unsigned id, std::size_t bufferSize);
+std::string loadString(unsigned id, std::size_t bufferSize);
+
+} // namespace quillbrook
