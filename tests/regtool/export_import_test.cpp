@@ -1,0 +1,138 @@
+#include "hive_fixture.h"
+
+#include <filesystem>
+
+namespace quillbrook::regtool {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr const char* done = "The operation completed successfully.\n";
+
+using RegExportImport = RegHiveTest;
+
+TEST_F(RegExportImport, ExportWritesTheFileExactly)
+{
+    auto small = key("Software\\Small");
+    small.setValue("", REG_SZ, "x");
+    small.setValue("n", REG_DWORD, "\x01\0\0\0"s);
+    key("Software\\Small\\Sub");
+
+    const auto result = run({"export", "HKCU\\software\\small", file("small.reg")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, done);
+    EXPECT_EQ(readFile(file("small.reg")), "Windows Registry Editor Version 5.00\n\n"
+                                           "[HKEY_CURRENT_USER\\Software\\Small]\n"
+                                           "@=\"x\"\n"
+                                           "\"n\"=dword:00000001\n"
+                                           "\n"
+                                           "[HKEY_CURRENT_USER\\Software\\Small\\Sub]\n"
+                                           "\n");
+}
+
+TEST_F(RegExportImport, ImportOfAnExportGivesBackEveryTypeAndByte)
+{
+    const testing::ScopedLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    std::string binary;
+    for (int i = 0; i < 300; ++i)
+        binary.push_back(static_cast<char>(i));
+    auto all = key("Software\\RoundTrip");
+    all.setValue("", REG_SZ, "default");
+    all.setValue("plain", REG_SZ, "C:\\path \"quoted\"");
+    all.setValue("empty", REG_SZ, "");
+    all.setValue("zero bytes", REG_SZ, "a\0b\0"s);
+    all.setValue("line breaks", REG_SZ, "one\r\ntwo");
+    all.setValue("not UTF-8", REG_SZ, "\xff\xfe");
+    all.setValue("名前", REG_SZ, "日本語のテキスト");
+    all.setValue("a\\b\"c", REG_EXPAND_SZ, "%HOME%\\x");
+    all.setValue("binary", REG_BINARY, binary);
+    all.setValue("dword", REG_DWORD, "\x2a\0\0\x80"s);
+    all.setValue("long dword", REG_DWORD, "\x2a\0\0\0\0\0\0\0"s);
+    all.setValue("empty dword", REG_DWORD, "");
+    all.setValue("qword", REG_QWORD, "\x01\x02\x03\x04\x05\x06\x07\x08");
+    all.setValue("multi", REG_MULTI_SZ, "a\0b\0\0"s);
+    all.setValue("none", REG_NONE, "");
+    all.setValue("odd type", 0x1234, "\x01\x02");
+    key("Software\\RoundTrip\\Empty");
+    key("Software\\RoundTrip\\日本\\Deeper").setValue("v", REG_DWORD_BIG_ENDIAN, "\0\0\0\x01"s);
+    const auto before = dump("Software\\RoundTrip");
+
+    ASSERT_EQ(run({"export", "HKCU\\Software\\RoundTrip", file("all.reg")}).status, 0);
+    ASSERT_EQ(run({"delete", "HKCU\\Software\\RoundTrip", "/f"}).status, 0);
+    ASSERT_EQ(dump("Software\\RoundTrip"), "");
+    const auto result = run({"import", file("all.reg")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, done);
+    EXPECT_EQ(dump("Software\\RoundTrip"), before);
+}
+
+TEST_F(RegExportImport, ImportDeletesKeysAndValues)
+{
+    key("Software\\Gone\\Below");
+    key("Software\\Kept").setValue("old", REG_SZ, "x");
+    key("Software\\Kept").setValue("stays", REG_SZ, "y");
+    writeFile(file("delete.reg"), "Windows Registry Editor Version 5.00\n\n"
+                                  "[-HKEY_CURRENT_USER\\Software\\Gone]\n"
+                                  "[-HKEY_CURRENT_USER\\Software\\NeverThere]\n"
+                                  "[HKEY_CURRENT_USER\\Software\\Kept]\n"
+                                  "\"old\"=-\n"
+                                  "\"never there\"=-\n");
+    const auto result = run({"import", file("delete.reg")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_FALSE(keyExists("Software\\Gone"));
+    EXPECT_EQ(dump("Software\\Kept"), "HKEY_CURRENT_USER\\Software\\Kept\n  stays 1 79\n");
+}
+
+TEST_F(RegExportImport, MalformedImportLeavesTheHiveUnchanged)
+{
+    key("Software\\Existing").setValue("v", REG_SZ, "x");
+    const auto before = dump("Software");
+    writeFile(file("bad.reg"), "Windows Registry Editor Version 5.00\n\n"
+                               "[HKEY_CURRENT_USER\\Software\\New]\n"
+                               "\"a\"=\"b\"\n"
+                               "[-HKEY_CURRENT_USER\\Software\\Existing]\n"
+                               "[HKEY_CURRENT_USER\\Software\\Other]\n"
+                               "\"c\"=hex:1,zz\n");
+    const auto result = run({"import", file("bad.reg")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "ERROR: Line 7 of " + file("bad.reg") + ": the hex bytes are malformed.\n");
+    EXPECT_EQ(dump("Software"), before);
+}
+
+TEST_F(RegExportImport, FailsWithoutTouchingFiles)
+{
+    key("Software\\K").setValue("v", REG_SZ, "new");
+    writeFile(file("existing.reg"), "old content");
+
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::string input;
+        int status;
+        std::string err;
+        std::string existingAfter;
+    } cases[] = {
+        {"missing key", {"export", "HKCU\\Software\\Nope", file("nope.reg")}, "", 1,
+         "ERROR: The system was unable to find the specified registry key or value.\n", "old content"},
+        {"overwrite refused", {"export", "HKCU\\Software\\K", file("existing.reg")}, "n\n", 1,
+         "ERROR: The operation was cancelled by the user.\n", "old content"},
+        {"missing file", {"import", file("absent.reg")}, "", 1,
+         "ERROR: The system cannot find the file specified.\n", "old content"},
+        {"missing folder", {"export", "HKCU\\Software\\K", file("no/such/folder.reg")}, "", 1,
+         "ERROR: The system cannot find the path specified.\n", "old content"},
+        {"overwrite accepted", {"export", "HKCU\\Software\\K", file("existing.reg")}, "y\n", 0, "",
+         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\K]\n\"v\"=\"new\"\n\n"},
+    };
+    for (const auto& c : cases) {
+        const auto result = run(c.arguments, c.input);
+        EXPECT_EQ(result.status, c.status) << c.name;
+        EXPECT_EQ(result.err, c.err) << c.name;
+        EXPECT_EQ(readFile(file("existing.reg")), c.existingAfter) << c.name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(file("nope.reg")));
+}
+
+} // namespace
+} // namespace quillbrook::regtool
