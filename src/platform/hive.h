@@ -126,11 +126,15 @@ public:
     Win32Error deleteTree(std::string_view path);
 
 private:
-    RegistryKey(std::shared_ptr<HiveConnection> connection, std::int64_t id, RegistryAccess access);
+    RegistryKey(std::shared_ptr<HiveConnection> connection, std::int64_t id, RegistryAccess access,
+                std::string fullName);
+    // ERROR_INVALID_HANDLE when closed, ERROR_ACCESS_DENIED without the rights `needed`.
+    Win32Error usable(RegistryAccess needed) const;
 
     std::shared_ptr<HiveConnection> connection_;
     std::int64_t id_ = 0;
     RegistryAccess access_ = 0;
+    std::string fullName_; // kept from the opening, so that it outlives a deletion of the key
 };
 
 // Parses a root name as the registry tool and exported files write it: "HKEY_CURRENT_USER" or
