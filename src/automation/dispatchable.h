@@ -1,0 +1,61 @@
+// The IDispatch side of an automation object: names to DISPIDs and calls by DISPID, both driven
+// by the object's type-info table, with the original platform's results.
+#pragma once
+
+#include "automation/interface_info.h"
+#include "automation/variant.h"
+#include "platform/win32_error.h"
+
+#include <QStringView>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace quillbrook {
+
+// The original dispatch flags. Scripts call a method or read a property with Method|PropertyGet.
+enum class DispatchFlags : std::uint16_t {
+    Method = 1,
+    PropertyGet = 2,
+    PropertyPut = 4,
+    PropertyPutRef = 8,
+};
+
+constexpr DispatchFlags operator|(DispatchFlags a, DispatchFlags b)
+{
+    return static_cast<DispatchFlags>(static_cast<std::uint16_t>(a) | static_cast<std::uint16_t>(b));
+}
+
+// Whether a call with `flags` may reach a member of `kind`.
+constexpr bool allows(DispatchFlags flags, MemberKind kind)
+{
+    return (static_cast<std::uint16_t>(flags) & static_cast<std::uint16_t>(kind)) != 0;
+}
+
+class Dispatchable : public std::enable_shared_from_this<Dispatchable> {
+public:
+    virtual ~Dispatchable() = default;
+    Dispatchable(const Dispatchable&) = delete;
+    Dispatchable& operator=(const Dispatchable&) = delete;
+
+    virtual const InterfaceInfo& typeInfo() const = 0;
+
+    // Letters compared case-insensitively. DISP_E_UNKNOWNNAME when no member has that name.
+    HRESULT GetIDsOfNames(QStringView name, DISPID& id) const;
+
+    // `args` in natural order, first parameter first; a property put takes the new value as its
+    // only argument. `result` (may be null) is emptied, then receives the [out, retval] value.
+    // DISP_E_MEMBERNOTFOUND: no member with that DISPID and a kind the flags allow.
+    // DISP_E_BADPARAMCOUNT: not exactly as many arguments as parameters.
+    // DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW: an argument does not convert to its parameter's type.
+    // Otherwise the member's own result.
+    HRESULT Invoke(DISPID id, DispatchFlags flags, std::span<const Variant> args, Variant* result);
+
+    // GetIDsOfNames, then Invoke: how a caller that knows only names (the bus) reaches a member.
+    HRESULT invokeByName(QStringView name, DispatchFlags flags, std::span<const Variant> args, Variant* result);
+
+protected:
+    Dispatchable() = default;
+};
+
+} // namespace quillbrook
