@@ -1,0 +1,64 @@
+// CService: the automation object behind one context-menu command. It carries the command's
+// settings and, once a text box is registered, runs that box's editing session.
+#pragma once
+
+#include "automation/module_lock.h"
+#include "interfaces/iservice.h"
+#include "service/menu_item_settings.h"
+#include "store/registry_store.h"
+
+namespace quillbrook {
+
+class CService : public IService {
+public:
+    // Takes its defaults from the process-wide global settings.
+    CService();
+    ~CService() override;
+
+    HRESULT get_CommandLine(QString* value) override;
+    HRESULT put_CommandLine(const QString& value) override;
+    HRESULT get_Extension(QString* value) override;
+    HRESULT put_Extension(const QString& value) override;
+    HRESULT get_DeleteTemporaryFile(VARIANT_BOOL* value) override;
+    HRESULT put_DeleteTemporaryFile(VARIANT_BOOL value) override;
+    HRESULT get_CloseAtSaving(VARIANT_BOOL* value) override;
+    HRESULT put_CloseAtSaving(VARIANT_BOOL value) override;
+    HRESULT get_CarbonCopy(VARIANT_BOOL* value) override;
+    HRESULT put_CarbonCopy(VARIANT_BOOL value) override;
+    HRESULT get_CarbonCopyFile(QString* value) override;
+    HRESULT put_CarbonCopyFile(const QString& value) override;
+    HRESULT ShowMenuDialog(std::int32_t WindowHandle) override;
+    HRESULT Register(const std::shared_ptr<Dispatchable>& TextAreaElement) override;
+    HRESULT get_EditorName(QString* value) override;
+    HRESULT put_EditorName(const QString& value) override;
+    HRESULT get_EditorProgramFile(QString* value) override;
+    HRESULT put_EditorProgramFile(const QString& value) override;
+    HRESULT OnChangeNotification() override;
+    HRESULT get_Active(VARIANT_BOOL* value) override;
+    HRESULT get_Unicode(VARIANT_BOOL* value) override;
+    HRESULT put_Unicode(VARIANT_BOOL value) override;
+    HRESULT LoadFromMenuExt(const QString& Label) override;
+    HRESULT SaveToMenuExt() override;
+    HRESULT get_Label(QString* value) override;
+    HRESULT put_Label(const QString& value) override;
+    HRESULT CopyTo(const std::shared_ptr<Dispatchable>& pUnkService) override;
+    HRESULT OnUnload() override;
+    HRESULT OnBeforeUnload() override;
+    HRESULT get_TemplateFile(QString* value) override;
+    HRESULT put_TemplateFile(const QString& value) override;
+    HRESULT get_AlwaysAskTemplate(VARIANT_BOOL* value) override;
+    HRESULT put_AlwaysAskTemplate(VARIANT_BOOL value) override;
+    HRESULT get_UseTemplateFile(VARIANT_BOOL* value) override;
+    HRESULT put_UseTemplateFile(VARIANT_BOOL value) override;
+    HRESULT OpenFile(const std::shared_ptr<Dispatchable>& TextAreaElement) override;
+    HRESULT get_CodePage(std::int32_t* value) override;
+    HRESULT put_CodePage(std::int32_t value) override;
+
+private:
+    ModuleLock moduleLock_;
+    MenuItemSettings settings_;
+    // The browser's per-user context-menu key, where menu items are stored.
+    CRegistryStore menuExtKey_;
+};
+
+} // namespace quillbrook
