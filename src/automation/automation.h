@@ -1,10 +1,15 @@
 // The automation room: what the original platform's automation gave the system, as data and
 // generic code that knows no concrete interface. GUIDs, variants and their coercions, type-info
 // tables built from member-function pointers, dispatch by name and DISPID driven by those tables,
-// introspection text generated from them, and the server module's lock count.
+// QueryInterface and objects with several interfaces (facets), connection points that deliver a
+// source's events to its sinks, introspection text generated from the tables, and the server
+// module's lock count.
 #pragma once
 
+#include "automation/connection_interfaces.h"
+#include "automation/connection_point.h"
 #include "automation/dispatchable.h"
+#include "automation/facets.h"
 #include "automation/guid.h"
 #include "automation/interface_info.h"
 #include "automation/introspection.h"

@@ -4,6 +4,18 @@
 
 namespace quillbrook {
 
+HRESULT Dispatchable::QueryInterface(const Guid& iid, std::shared_ptr<Dispatchable>* object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid != typeInfo().iid && iid != IID_IDispatch && iid != IID_IUnknown)
+        return E_NOINTERFACE;
+    // An object that no shared_ptr owns cannot hand out a reference to itself.
+    *object = weak_from_this().lock();
+    return *object ? S_OK : E_FAIL;
+}
+
 HRESULT Dispatchable::GetIDsOfNames(QStringView name, DISPID& id) const
 {
     const MemberInfo* member = typeInfo().findByName(name);

@@ -1,5 +1,6 @@
 // The IDispatch side of an automation object: names to DISPIDs and calls by DISPID, both driven
-// by the object's type-info table, with the original platform's results.
+// by the object's type-info table, with the original platform's results; and QueryInterface, by
+// which a holder of one interface asks the object for another.
 #pragma once
 
 #include "automation/interface_info.h"
@@ -12,6 +13,10 @@
 #include <span>
 
 namespace quillbrook {
+
+// The two interfaces every automation object answers, with their original ids.
+inline constexpr Guid IID_IUnknown = *Guid::parse("{00000000-0000-0000-C000-000000000046}");
+inline constexpr Guid IID_IDispatch = *Guid::parse("{00020400-0000-0000-C000-000000000046}");
 
 // The original dispatch flags. Scripts call a method or read a property with Method|PropertyGet.
 enum class DispatchFlags : std::uint16_t {
@@ -40,6 +45,13 @@ public:
 
     virtual const InterfaceInfo& typeInfo() const = 0;
 
+    // Asks the object for its interface `iid`: S_OK with `object` set, E_NOINTERFACE with `object`
+    // null when the object does not answer it, E_POINTER when `object` is null. Where a C++ class
+    // of the interface exists, the answer is an object of that class. The default answers the
+    // object's own interface, IID_IDispatch and IID_IUnknown with the object itself; an object with
+    // several interfaces answers with its facets (facets.h), a proxy by asking the remote side.
+    virtual HRESULT QueryInterface(const Guid& iid, std::shared_ptr<Dispatchable>* object);
+
     // Letters compared case-insensitively. DISP_E_UNKNOWNNAME when no member has that name.
     HRESULT GetIDsOfNames(QStringView name, DISPID& id) const;
 
@@ -57,5 +69,16 @@ public:
 protected:
     Dispatchable() = default;
 };
+
+// The object's `Interface` (a class with a static interfaceInfo()), or null when `object` is null
+// or does not answer that interface.
+template <class Interface>
+std::shared_ptr<Interface> queryInterface(const std::shared_ptr<Dispatchable>& object)
+{
+    std::shared_ptr<Dispatchable> answer;
+    if (!object || FAILED(object->QueryInterface(Interface::interfaceInfo().iid, &answer)))
+        return nullptr;
+    return std::dynamic_pointer_cast<Interface>(answer);
+}
 
 } // namespace quillbrook

@@ -10,7 +10,10 @@
 // A member is `HRESULT Class::f(In..., Out*)`: the trailing pointer, when there is one, is the
 // [out, retval]. Supported C++ types: QString (VT_BSTR), VARIANT_BOOL (VT_BOOL), std::int32_t
 // (VT_I4), double (VT_R8), std::shared_ptr<Dispatchable> (VT_DISPATCH, or VT_UNKNOWN when the
-// entry says so), Variant (VT_VARIANT).
+// entry says so), Variant (VT_VARIANT), Guid (VT_BSTR in its braced text form).
+//
+// A dispinterface that the system only receives calls of (a source's events) lists its members
+// with `event(u"onunload", 1008, u"help")`: they have a DISPID and a name but no C++ member.
 #pragma once
 
 #include "automation/dispatchable.h"
@@ -61,6 +64,15 @@ struct AutomationType<std::shared_ptr<Dispatchable>> {
     static constexpr VarType type = VT_DISPATCH;
     static std::shared_ptr<Dispatchable> fromVariant(const Variant& v) { return v.object(); }
     static Variant toVariant(std::shared_ptr<Dispatchable> value) { return Variant::fromDispatch(std::move(value)); }
+};
+
+// An interface id crosses dispatch as its registry text; text that is not a GUID reads as the
+// null GUID, which no interface has.
+template <>
+struct AutomationType<Guid> {
+    static constexpr VarType type = VT_BSTR;
+    static Guid fromVariant(const Variant& v) { return Guid::parse(v.bstr().toStdString()).value_or(Guid{}); }
+    static Variant toVariant(const Guid& value) { return Variant::fromBstr(QString::fromStdString(value.toString())); }
 };
 
 template <>
@@ -197,6 +209,18 @@ consteval std::array<MemberInfo, 2> property(std::u16string_view name, DISPID id
     if (get.resultType != put.parameterSlots[0].type)
         member_table_detail::invalidMemberTable("a property's get and put disagree on its type");
     return {get, put};
+}
+
+// A member of a dispinterface that the system receives but does not implement: calls of it by
+// Invoke answer DISP_E_MEMBERNOTFOUND.
+consteval std::array<MemberInfo, 1> event(std::u16string_view name, DISPID id, std::u16string_view help)
+{
+    MemberInfo info;
+    info.name = name;
+    info.id = id;
+    info.kind = MemberKind::Method;
+    info.help = help;
+    return {info};
 }
 
 // Joins the entries in order and checks that names and DISPIDs pair up one to one and that no

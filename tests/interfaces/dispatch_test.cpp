@@ -185,6 +185,7 @@ TEST(IFileOpenServiceDispatch, PropertiesRoundTripAndOpenFileIsDispid4)
     const std::vector<Variant> element = {Variant::fromDispatch(fileOpen)};
     EXPECT_EQ(fileOpen->Invoke(4, kScriptCall, element, nullptr), S_OK);
     EXPECT_EQ(fileOpen->calls.back(), "OpenFile (object)");
+    fileOpen->lastObject.reset();  // it was handed itself: break the cycle
     DISPID id = 0;
     EXPECT_EQ(fileOpen->GetIDsOfNames(u"openingfile", id), S_OK);
     EXPECT_EQ(id, 3);
