@@ -4,6 +4,8 @@
 #pragma once
 
 #include "platform/charset.h"
+#include "platform/file_names.h"
 #include "platform/folders.h"
 #include "platform/hive.h"
+#include "platform/path_exists.h"
 #include "platform/win32_error.h"
