@@ -3,6 +3,8 @@
 #pragma once
 
 #include "automation/module_lock.h"
+#include "interfaces/ihtmldocument2.h"
+#include "interfaces/ihtmlelement.h"
 #include "interfaces/iservice.h"
 #include "service/menu_item_settings.h"
 #include "store/registry_store.h"
@@ -54,9 +56,20 @@ public:
     HRESULT get_CodePage(std::int32_t* value) override;
     HRESULT put_CodePage(std::int32_t value) override;
 
+    // Binds the session to a text box element and its page's document, releasing the previous
+    // ones. Fails with E_NOINTERFACE when the object is no page element or its document is no
+    // page document, and with the document read's result when that fails.
+    HRESULT bindElement(const std::shared_ptr<Dispatchable>& element);
+    // A new temporary file name (without folder) from the settings' template and the facts of the
+    // bound page; draws a new session number at every call.
+    std::string MakeTemporaryFileName();
+
 private:
     ModuleLock moduleLock_;
     MenuItemSettings settings_;
+    // The session's page: the text box being edited and its document.
+    std::shared_ptr<IHTMLElement> element_;
+    std::shared_ptr<IHTMLDocument2> document_;
     // The browser's per-user context-menu key, where menu items are stored.
     CRegistryStore menuExtKey_;
 };

@@ -1,0 +1,65 @@
+// Names of temporary files: the user's name template filled with facts about the page and the
+// session, made safe for a file name, with the command's extension added.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillbrook {
+
+struct FileNamePlaceholder {
+    std::string_view keyword;
+    // The string table text (loadStringW) that the Options dialog shows for this placeholder.
+    unsigned descriptionId;
+};
+
+// Every placeholder a template may hold, written "%keyword%", in the order the Options dialog
+// lists them. Keywords are case-sensitive.
+inline constexpr std::array<FileNamePlaceholder, 7> FileNamePlaceholders{{
+    {"title", 128},
+    {"url", 129},
+    {"file", 130},
+    {"form", 131},
+    {"textarea", 132},
+    {"session", 133},
+    {"timestamp", 134},
+}};
+
+// A local date and time to the millisecond; month 1 to 12.
+struct LocalTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+LocalTime currentLocalTime();
+
+// What the caller learnt about the page and the session. A property that could not be read, or
+// that read as a null string, has no value (its placeholder then stays as written); an empty
+// string is a value.
+struct FileNameFacts {
+    std::optional<QString> title;
+    std::optional<QString> url;
+    std::optional<QString> formName;
+    std::optional<QString> textBoxName;
+    // A new number for every name built, so that no two names are alike.
+    std::int32_t sessionNumber = 0;
+    LocalTime localTime;
+};
+
+// The file name (process charset, without folder) for `nameTemplate` and `extension`. The nine
+// characters \ / : * ? " < > | are replaced by '_' everywhere except in the extension, which is
+// added afterwards after one leading '.' of it is dropped: an extension holding a '/' therefore
+// yields a name that cannot be created.
+std::string makeTemporaryFileName(const FileNameFacts& facts, const std::string& nameTemplate,
+                                  const QString& extension);
+
+} // namespace quillbrook
