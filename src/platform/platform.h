@@ -8,4 +8,5 @@
 #include "platform/folders.h"
 #include "platform/hive.h"
 #include "platform/path_exists.h"
+#include "platform/stop_event.h"
 #include "platform/win32_error.h"
