@@ -2,4 +2,5 @@
 // by the same ids.
 #pragma once
 
+#include "resources/format_text.h"
 #include "resources/string_table.h"

@@ -10,11 +10,10 @@ CService::CService()
 {
 }
 
-CService::~CService() = default;
-
-HRESULT CService::OnUnload()
+// The deleter goes first: its thread uses the session's fields until it has ended.
+CService::~CService()
 {
-    return S_OK;
+    deleter_.Stop();
 }
 
 // The working Open File command is the file open service; this one leaves the text box alone.
@@ -23,19 +22,8 @@ HRESULT CService::OpenFile(const std::shared_ptr<Dispatchable>&)
     return S_OK;
 }
 
-// The editing session, the menu item store and the dialogs arrive with their own rooms; until
-// then these members say so.
+// The menu item store and the dialogs arrive with their own rooms; until then these say so.
 HRESULT CService::ShowMenuDialog(std::int32_t)
-{
-    return E_NOTIMPL;
-}
-
-HRESULT CService::Register(const std::shared_ptr<Dispatchable>&)
-{
-    return E_NOTIMPL;
-}
-
-HRESULT CService::OnChangeNotification()
 {
     return E_NOTIMPL;
 }
@@ -46,11 +34,6 @@ HRESULT CService::LoadFromMenuExt(const QString&)
 }
 
 HRESULT CService::SaveToMenuExt()
-{
-    return E_NOTIMPL;
-}
-
-HRESULT CService::OnBeforeUnload()
 {
     return E_NOTIMPL;
 }

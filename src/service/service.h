@@ -2,12 +2,20 @@
 // settings and, once a text box is registered, runs that box's editing session.
 #pragma once
 
+#include "automation/connection_interfaces.h"
 #include "automation/module_lock.h"
 #include "interfaces/ihtmldocument2.h"
 #include "interfaces/ihtmlelement.h"
 #include "interfaces/iservice.h"
+#include "platform/file_stamp.h"
+#include "platform/process.h"
+#include "service/deferred_deleter.h"
 #include "service/menu_item_settings.h"
 #include "store/registry_store.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
 
 namespace quillbrook {
 
@@ -57,19 +65,57 @@ public:
     HRESULT put_CodePage(std::int32_t value) override;
 
     // Binds the session to a text box element and its page's document, releasing the previous
-    // ones. Fails with E_NOINTERFACE when the object is no page element or its document is no
-    // page document, and with the document read's result when that fails.
+    // ones. Fails with E_POINTER for no element or no document, E_NOINTERFACE when the object is
+    // no page element or its document no page document, and with the document read's failure.
     HRESULT bindElement(const std::shared_ptr<Dispatchable>& element);
     // A new temporary file name (without folder) from the settings' template and the facts of the
     // bound page; draws a new session number at every call.
     std::string MakeTemporaryFileName();
 
+    // Asks the editor's windows to close and stops writing saves back.
+    HRESULT CloseEditor();
+    // With true, marks the session running. With false, ends the session's bookkeeping: the
+    // editor process, the temporary file path and the deleter are let go. Safe from the deleter
+    // thread.
+    HRESULT SetActive(bool active);
+    HRESULT ConnectWindowEvents();
+    HRESULT DisconnectWindowEvents();
+
+    // The session's temporary file; empty when there is no session.
+    std::string temporaryFilePath() const;
+
 private:
     ModuleLock moduleLock_;
     MenuItemSettings settings_;
+    HRESULT findWindowEventsConnectionPoint(std::shared_ptr<IConnectionPoint>& point) const;
+    HRESULT startSession(const std::shared_ptr<Dispatchable>& element, bool& refused);
+    Win32Error chooseTemporaryFilePath();
+    void chooseTemplate(std::string& templatePath);
+    HRESULT writeTemporaryFile(const std::string& templatePath, bool& refused);
+    HRESULT startEditor();
+    HRESULT startDeleter();
+    void cleanUpFailedRegister();
+    // The deleter's end of the session `session`; a later session on this object is left alone.
+    void endSession(std::uint64_t session);
+    void refuseElement();
+    bool isActive() const;
+
     // The session's page: the text box being edited and its document.
     std::shared_ptr<IHTMLElement> element_;
     std::shared_ptr<IHTMLDocument2> document_;
+    // The stamp of the temporary file when it was last written by Register or read back.
+    FileStamp temporaryFileStamp_;
+    std::int32_t windowEventsCookie_ = 0;
+
+    // Shared with the deleter thread: Active (in settings_), the editor, the path and whether a
+    // deleter counts as the session's.
+    mutable std::mutex sessionLock_;
+    std::shared_ptr<ChildProcess> editorProcess_;
+    std::string temporaryFilePath_;
+    bool deleterRunning_ = false;
+    std::uint64_t sessionNumber_ = 0;
+    // Last, so that it is stopped before the fields its thread uses go away.
+    DeferredDeleter deleter_;
     // The browser's per-user context-menu key, where menu items are stored.
     CRegistryStore menuExtKey_;
 };

@@ -37,12 +37,14 @@ HRESULT CService::bindElement(const std::shared_ptr<Dispatchable>& element)
 {
     element_ = queryInterface<IHTMLElement>(element);
     document_.reset();
+    if (!element)
+        return E_POINTER;
     if (!element_)
         return E_NOINTERFACE;
     std::shared_ptr<Dispatchable> documentObject;
     const HRESULT read = element_->get_document(&documentObject);
     if (!documentObject)
-        return FAILED(read) ? read : E_NOINTERFACE;
+        return FAILED(read) ? read : E_POINTER;
     document_ = queryInterface<IHTMLDocument2>(documentObject);
     return document_ ? S_OK : E_NOINTERFACE;
 }

@@ -68,7 +68,6 @@ HRESULT CService::get_CloseAtSaving(VARIANT_BOOL* value) { return getValue(setti
 HRESULT CService::put_CloseAtSaving(VARIANT_BOOL value) { return putValue(settings_.CloseAtSaving, value); }
 HRESULT CService::get_CarbonCopy(VARIANT_BOOL* value) { return getValue(settings_.CarbonCopy, value); }
 HRESULT CService::put_CarbonCopy(VARIANT_BOOL value) { return putValue(settings_.CarbonCopy, value); }
-HRESULT CService::get_Active(VARIANT_BOOL* value) { return getValue(settings_.Active, value); }
 HRESULT CService::get_Unicode(VARIANT_BOOL* value) { return getValue(settings_.Unicode, value); }
 HRESULT CService::put_Unicode(VARIANT_BOOL value) { return putValue(settings_.Unicode, value); }
 HRESULT CService::get_AlwaysAskTemplate(VARIANT_BOOL* value) { return getValue(settings_.AlwaysAskTemplate, value); }

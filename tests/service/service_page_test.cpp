@@ -69,7 +69,7 @@ TEST_F(ServicePageTest, UnreadableOrMissingTitles)
 
 TEST_F(ServicePageTest, BindingRefusesObjectsThatAreNoPageElements)
 {
-    EXPECT_EQ(service_->bindElement(nullptr), E_NOINTERFACE);
+    EXPECT_EQ(service_->bindElement(nullptr), E_POINTER);
     EXPECT_EQ(service_->bindElement(std::make_shared<CService>()), E_NOINTERFACE);
 
     auto page = TestPage::create(QStringLiteral("t"), QStringLiteral("u"));

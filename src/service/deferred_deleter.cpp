@@ -1,0 +1,60 @@
+#include "service/deferred_deleter.h"
+
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace quillbrook {
+
+DeferredDeleter::~DeferredDeleter()
+{
+    Stop();
+}
+
+HRESULT DeferredDeleter::Start(Job job)
+{
+    Stop();
+    stop_ = std::make_unique<StopEvent>();
+    abandon_ = std::make_unique<StopEvent>();
+    ended_ = std::make_unique<StopEvent>();
+    if (stop_->fd() < 0 || abandon_->fd() < 0 || ended_->fd() < 0)
+        return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno));
+    try {
+        thread_ = std::thread([this, job = std::move(job)] { run(job); });
+    } catch (const std::system_error& error) {
+        return HRESULT_FROM_WIN32(win32ErrorFromErrno(error.code().value()));
+    }
+    return S_OK;
+}
+
+void DeferredDeleter::Stop()
+{
+    if (!thread_.joinable())
+        return;
+    stop_->set();
+    if (!ended_->waitFor(kStopBound))
+        abandon_->set();
+    thread_.join();
+}
+
+void DeferredDeleter::run(const Job& job)
+{
+    // Whichever way the wait ends, the delay follows.
+    if (job.waitForEditorEnd)
+        job.waitForEditorEnd(*stop_);
+    if (abandon_->waitFor(job.delay)) {
+        ended_->set();
+        return;
+    }
+    const std::string path = job.temporaryFilePath ? job.temporaryFilePath() : std::string();
+    std::error_code ignored;
+    if (!job.backupPath.empty() && !path.empty())
+        std::filesystem::copy_file(path, job.backupPath, std::filesystem::copy_options::overwrite_existing, ignored);
+    if (!path.empty())
+        unlink(path.c_str());
+    if (job.finished)
+        job.finished();
+    ended_->set();
+}
+
+} // namespace quillbrook

@@ -1,0 +1,181 @@
+// CService's running session: the Active flag, the editor's close, and writing the editor's saves
+// back into the text box.
+#include "service/service.h"
+
+#include "interfaces/text_box.h"
+#include "platform/charset.h"
+#include "platform/editor_windows.h"
+#include "platform/file_descriptor.h"
+#include "platform/modal_interactions.h"
+#include "resources/string_table.h"
+#include "service/encodings.h"
+#include "store/global_settings.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+namespace quillbrook {
+namespace {
+
+// The original's failure for a file of 4 GiB or more.
+constexpr HRESULT kFileTooLarge = static_cast<HRESULT>(0x80070065u);
+
+HRESULT lastErrorFor(const std::string& path)
+{
+    return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno, path));
+}
+
+// Reads up to `size` bytes; fewer when the file has shrunk meanwhile.
+HRESULT readUpTo(int fd, std::size_t size, std::string& data, const std::string& path)
+{
+    data.resize(size);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, data.data() + done, size - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return lastErrorFor(path);
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    data.resize(done);
+    return S_OK;
+}
+
+void writeAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+} // namespace
+
+bool CService::isActive() const
+{
+    std::lock_guard lock(sessionLock_);
+    return settings_.Active != 0;
+}
+
+std::string CService::temporaryFilePath() const
+{
+    std::lock_guard lock(sessionLock_);
+    return temporaryFilePath_;
+}
+
+HRESULT CService::get_Active(VARIANT_BOOL* value)
+{
+    if (!value)
+        return E_POINTER;
+    std::lock_guard lock(sessionLock_);
+    *value = settings_.Active;
+    return S_OK;
+}
+
+HRESULT CService::SetActive(bool active)
+{
+    std::shared_ptr<ChildProcess> editor;
+    {
+        std::lock_guard lock(sessionLock_);
+        if (active) {
+            settings_.Active = 1;
+            return S_OK;
+        }
+        settings_.Active = 0;
+        editor = std::move(editorProcess_);
+        temporaryFilePath_.clear();
+        deleterRunning_ = false;
+    }
+    // The editor is let go outside the lock; a child still running goes to the reaper.
+    editor.reset();
+    return S_OK;
+}
+
+void CService::endSession(std::uint64_t session)
+{
+    {
+        std::lock_guard lock(sessionLock_);
+        if (session != sessionNumber_)
+            return;
+    }
+    SetActive(false);
+}
+
+HRESULT CService::CloseEditor()
+{
+    pid_t editorPid = 0;
+    {
+        std::lock_guard lock(sessionLock_);
+        if (!editorProcess_ || !editorProcess_->valid())
+            return S_OK;
+        settings_.Active = 0;
+        editorPid = editorProcess_->pid();
+    }
+    closeEditorWindows(editorPid);
+    return S_OK;
+}
+
+HRESULT CService::OnChangeNotification()
+{
+    if (!isActive())
+        return S_OK;
+    const std::string path = temporaryFilePath();
+    const auto stamp = fileStampOf(path);
+    if (!stamp.ok())
+        return HRESULT_FROM_WIN32(stamp.error());
+    if (stamp.value() == temporaryFileStamp_)
+        return S_OK;
+    temporaryFileStamp_ = stamp.value();
+
+    // Gives the editor time to finish writing.
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, globalSettings().ChangeNotificationSyncDelay)));
+
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
+        return lastErrorFor(path);
+    FileDescriptor carbonCopy;
+    if (settings_.CarbonCopy && !settings_.CarbonCopyFile.isEmpty()) {
+        const std::string copyPath = toNarrow(settings_.CarbonCopyFile);
+        carbonCopy = FileDescriptor(::open(copyPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        if (!carbonCopy.valid())
+            return lastErrorFor(copyPath);
+    }
+    if (stamp.value().size >> 32)
+        return kFileTooLarge;
+    std::string data;
+    if (const HRESULT hr = readUpTo(file.get(), static_cast<std::size_t>(stamp.value().size), data, path); FAILED(hr))
+        return hr;
+    if (carbonCopy.valid())
+        writeAll(carbonCopy.get(), data);
+    const QString text = bytesToText(data, settings_.CodePage);
+
+    const TextBox box = TextBox::of(element_);
+    if (!box) {
+        refuseElement();
+        return S_OK;
+    }
+    if (const HRESULT hr = box.put_value(text); FAILED(hr))
+        return hr;
+    if (settings_.CloseAtSaving)
+        CloseEditor();
+    return S_OK;
+}
+
+// An element that is no text box: the user is told, owned by the browser's window.
+void CService::refuseElement()
+{
+    ModalInteractions& interactions = modalInteractions();
+    interactions.messageBox(interactions.foregroundWindow(), loadStringW(141, 512), loadStringW(140, 256), MB_OK);
+}
+
+} // namespace quillbrook

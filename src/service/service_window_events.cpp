@@ -1,0 +1,74 @@
+// CService and its page's window: connecting to the window's unload events, and what the service
+// does when they arrive.
+#include "service/service.h"
+
+#include "automation/connection_interfaces.h"
+#include "interfaces/htmlwindowevents.h"
+
+namespace quillbrook {
+
+HRESULT CService::findWindowEventsConnectionPoint(std::shared_ptr<IConnectionPoint>& point) const
+{
+    if (!document_)
+        return E_POINTER;
+    std::shared_ptr<Dispatchable> window;
+    if (const HRESULT hr = document_->get_parentWindow(&window); FAILED(hr))
+        return hr;
+    if (!window)
+        return E_POINTER;
+    std::shared_ptr<Dispatchable> containerObject;
+    if (const HRESULT hr = window->QueryInterface(IID_IConnectionPointContainer, &containerObject); FAILED(hr))
+        return hr;
+    const auto container = std::dynamic_pointer_cast<IConnectionPointContainer>(containerObject);
+    if (!container)
+        return E_NOINTERFACE;
+    std::shared_ptr<Dispatchable> pointObject;
+    if (const HRESULT hr = container->FindConnectionPoint(DIID_HTMLWindowEvents, &pointObject); FAILED(hr))
+        return hr;
+    point = std::dynamic_pointer_cast<IConnectionPoint>(pointObject);
+    return point ? S_OK : E_NOINTERFACE;
+}
+
+HRESULT CService::ConnectWindowEvents()
+{
+    if (windowEventsCookie_ != 0)
+        return S_OK;
+    std::shared_ptr<IConnectionPoint> point;
+    HRESULT hr = findWindowEventsConnectionPoint(point);
+    if (SUCCEEDED(hr))
+        hr = point->Advise(weak_from_this().lock(), &windowEventsCookie_);
+    if (FAILED(hr)) {
+        DisconnectWindowEvents();
+        return hr;
+    }
+    return S_OK;
+}
+
+HRESULT CService::DisconnectWindowEvents()
+{
+    if (windowEventsCookie_ == 0)
+        return S_OK;
+    std::shared_ptr<IConnectionPoint> point;
+    if (const HRESULT hr = findWindowEventsConnectionPoint(point); FAILED(hr))
+        return hr;
+    if (const HRESULT hr = point->Unadvise(windowEventsCookie_); FAILED(hr))
+        return hr;
+    windowEventsCookie_ = 0;
+    return S_OK;
+}
+
+// The page is going away: stop following it and ask the editor to close. The temporary file is
+// left to the deleter, which acts on the editor's end.
+HRESULT CService::OnBeforeUnload()
+{
+    DisconnectWindowEvents();
+    CloseEditor();
+    return S_OK;
+}
+
+HRESULT CService::OnUnload()
+{
+    return S_OK;
+}
+
+} // namespace quillbrook

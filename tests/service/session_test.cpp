@@ -1,0 +1,290 @@
+// Whole editing sessions with real editor processes and real files.
+#include "session_fixture.h"
+
+#include "service/change_notifier.h"
+
+#include <fstream>
+#include <sys/stat.h>
+
+namespace quillbrook {
+namespace {
+
+using testing::SessionTest;
+using testing::TestPage;
+namespace fs = std::filesystem;
+
+QString utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+VARIANT_BOOL activeOf(CService& service)
+{
+    VARIANT_BOOL active = -2;
+    service.get_Active(&active);
+    return active;
+}
+
+TEST_F(SessionTest, WholeSessionFromRegisterToDeletion)
+{
+    auto page = TestPage::create(utf8("Report: Q1/Q2"), utf8("http://example.test/report.html"));
+    auto box = page->addTextArea(utf8("body"), page->addForm(utf8("reply")), utf8("first\r\nline é"));
+    auto service = newService();
+    service->put_CodePage(65001);
+
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    EXPECT_EQ(activeOf(*service), 1);
+    const fs::path file = service->temporaryFilePath();
+    EXPECT_EQ(file, tempFolder() / "Report_ Q1_Q2,1.txt");
+    EXPECT_EQ(readFile(file), "first\r\nline \xC3\xA9");
+    struct stat status{};
+    ASSERT_EQ(stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_EQ(page->advisedSinkCount(), 1u);
+    EXPECT_TRUE(box->writes().empty());  // Register's own write is not read back
+
+    control().write("hello \xC3\xBC");
+    ASSERT_TRUE(waitForWrites(*box, 1));
+    EXPECT_EQ(box->value(), utf8("hello ü"));
+    control().renameOver("world\n");
+    ASSERT_TRUE(waitForWrites(*box, 2));
+    EXPECT_EQ(box->value(), utf8("world\n"));
+    EXPECT_EQ(control().loggedLines().front(), file.string());
+
+    page->close();
+    EXPECT_EQ(activeOf(*service), 0);
+    EXPECT_EQ(page->advisedSinkCount(), 0u);
+    control().write("saved while closing");
+    control().exit();
+    ASSERT_TRUE(waitForSessionEnd(*service));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(readFile(globalSettings().LastDeletedFileBackup), "saved while closing");
+    EXPECT_EQ(box->writes().size(), 2u);
+}
+
+TEST_F(SessionTest, OnlyTheSessionWhoseFileChangedReads)
+{
+    testing::EditorControl second(home_.root() / "home");
+    auto page = TestPage::create(utf8("Page"), utf8("http://example.test/"));
+    auto firstBox = page->addTextArea(utf8("a"));
+    auto secondBox = page->addTextArea(utf8("b"));
+    auto first = newService();
+    auto other = newService();
+    other->put_CommandLine(QString::fromStdString(second.arguments()));
+    ASSERT_EQ(first->Register(firstBox->element()), S_OK);
+    ASSERT_EQ(other->Register(secondBox->element()), S_OK);
+
+    control().write("one");
+    ASSERT_TRUE(waitForWrites(*firstBox, 1));
+    second.write("two");
+    ASSERT_TRUE(waitForWrites(*secondBox, 1));
+    EXPECT_EQ(firstBox->writes(), std::vector<QString>{utf8("one")});
+    EXPECT_EQ(secondBox->writes(), std::vector<QString>{utf8("two")});
+    page->close();
+    control().exit();
+    second.exit();
+    EXPECT_TRUE(waitForSessionEnd(*first));
+    EXPECT_TRUE(waitForSessionEnd(*other));
+}
+
+TEST_F(SessionTest, ContentsReadBackByCodePage)
+{
+    auto page = TestPage::create(utf8("Codes"), utf8("http://example.test/"));
+    auto box = page->addTextInput(utf8("q"));
+    auto service = newService();
+    service->put_CodePage(1201);
+    const fs::path copy = home_.root() / "copy.bin";
+    service->put_CarbonCopy(1);
+    service->put_CarbonCopyFile(QString::fromStdString(copy.string()));
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+
+    const std::string utf16 = std::string("h\0i\0", 4);
+    control().write(utf16);
+    ASSERT_TRUE(waitForWrites(*box, 1));
+    EXPECT_EQ(box->value(), utf8("hi"));
+    EXPECT_EQ(readFile(copy), utf16);
+    control().write("");
+    ASSERT_TRUE(waitForWrites(*box, 2));
+    EXPECT_EQ(box->value(), QString(QLatin1String("")));
+    control().write(std::string("a\0\0\0b\0", 6));  // the text ends at the zero unit
+    ASSERT_TRUE(waitForWrites(*box, 3));
+    EXPECT_EQ(box->value(), utf8("a"));
+    page->close();
+    control().exit();
+    EXPECT_TRUE(waitForSessionEnd(*service));
+}
+
+TEST_F(SessionTest, CloseAtSavingEndsWritingBackAfterTheFirstSave)
+{
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"));
+    auto service = newService();
+    service->put_CloseAtSaving(1);
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    control().write("saved");
+    ASSERT_TRUE(waitForWrites(*box, 1));
+    EXPECT_EQ(activeOf(*service), 0);
+    control().write("not written back");
+    control().exit();
+    ASSERT_TRUE(waitForSessionEnd(*service));
+    EXPECT_EQ(box->writes(), std::vector<QString>{utf8("saved")});
+    page->close();
+}
+
+TEST_F(SessionTest, EditorClosedByTheUserWhileThePageStays)
+{
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = newService();
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    const fs::path file = service->temporaryFilePath();
+    control().write("kept");
+    ASSERT_TRUE(waitForWrites(*box, 1));
+    control().exit();
+    ASSERT_TRUE(waitForSessionEnd(*service));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(activeOf(*service), 0);
+    EXPECT_EQ(box->value(), utf8("kept"));
+    page->close();  // finds no editor to close
+    EXPECT_EQ(activeOf(*service), 0);
+}
+
+TEST_F(SessionTest, WithoutDeleteTemporaryFileTheFileStays)
+{
+    globalSettings().LastDeletedFileBackup = (home_.root() / "backup.txt").string();
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = newService();
+    service->put_DeleteTemporaryFile(0);
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    const fs::path file = service->temporaryFilePath();
+    page->close();
+    control().exit();
+    ASSERT_TRUE(testing::runEventLoopUntil([&] { return control().ended(); }));
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_FALSE(fs::exists(home_.root() / "backup.txt"));
+}
+
+TEST_F(SessionTest, AnEditorThatCannotBeStarted)
+{
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = std::make_shared<CService>();
+    service->put_EditorProgramFile(utf8("quillbrook-no-such-editor"));
+    EXPECT_EQ(service->Register(box->element()), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(activeOf(*service), 0);
+    EXPECT_TRUE(service->temporaryFilePath().empty());
+    EXPECT_EQ(page->advisedSinkCount(), 0u);
+    // The file stays with the text; the clean-up never deletes it.
+    EXPECT_EQ(readFile(tempFolder() / "t,1.txt"), "text");
+}
+
+TEST_F(SessionTest, AnElementThatIsNoTextBoxIsRefused)
+{
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto service = newService();
+    interactions_.expectMessageBox(1);
+    EXPECT_EQ(service->Register(page->addElement()->element()), S_OK);
+    ASSERT_EQ(interactions_.messageBoxes().size(), 1u);
+    EXPECT_EQ(interactions_.messageBoxes()[0].caption, utf8("Quillbrook"));
+    EXPECT_EQ(interactions_.messageBoxes()[0].text, utf8("This function is avalable on a text editing box."));
+    EXPECT_EQ(activeOf(*service), 0);
+    EXPECT_EQ(readFile(tempFolder() / "t,1.txt"), "");
+}
+
+TEST_F(SessionTest, AnExistingTemplateStartsTheFile)
+{
+    const fs::path templateFile = home_.root() / "template.txt";
+    std::ofstream(templateFile, std::ios::binary) << std::string(5000, 'x') << "end";
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto service = newService();
+    service->put_UseTemplateFile(1);
+    service->put_TemplateFile(QString::fromStdString(templateFile.string()));
+    // Even an element that is no text box: the template is used without looking at it.
+    ASSERT_EQ(service->Register(page->addElement()->element()), S_OK);
+    EXPECT_EQ(readFile(service->temporaryFilePath()), std::string(5000, 'x') + "end");
+    page->close();
+    control().exit();
+    EXPECT_TRUE(waitForSessionEnd(*service));
+}
+
+TEST_F(SessionTest, AMissingTemplateIsReportedAndAskedFor)
+{
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = newService();
+    service->put_UseTemplateFile(1);
+    service->put_TemplateFile(utf8("/nowhere/template.md"));
+    service->put_Extension(utf8("md"));
+    interactions_.expectMessageBox(1);
+    interactions_.expectFileDialog(std::nullopt);
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    ASSERT_EQ(interactions_.messageBoxes().size(), 1u);
+    EXPECT_EQ(interactions_.messageBoxes()[0].text,
+              utf8("Template file /nowhere/template.md does not exist. Select the other file."));
+    EXPECT_EQ(interactions_.messageBoxes()[0].caption, utf8("Template File"));
+    ASSERT_EQ(interactions_.fileDialogs().size(), 1u);
+    EXPECT_EQ(interactions_.fileDialogs()[0].spec.title, utf8("Template File"));
+    EXPECT_EQ(interactions_.fileDialogs()[0].spec.defaultExtension, "md");
+    EXPECT_EQ(interactions_.fileDialogs()[0].spec.path, "/nowhere/template.md");
+    EXPECT_EQ(readFile(service->temporaryFilePath()), "text");  // cancelled: the text box's text
+    page->close();
+    control().exit();
+    EXPECT_TRUE(waitForSessionEnd(*service));
+}
+
+TEST_F(SessionTest, ASecondRegisterStartsASecondSession)
+{
+    testing::EditorControl second(home_.root() / "home");
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto firstBox = page->addTextArea(utf8("a"), nullptr, utf8("one"));
+    auto secondBox = page->addTextArea(utf8("b"), nullptr, utf8("two"));
+    auto service = newService();
+    ASSERT_EQ(service->Register(firstBox->element()), S_OK);
+    const fs::path firstFile = service->temporaryFilePath();
+    service->put_CommandLine(QString::fromStdString(second.arguments()));
+    ASSERT_EQ(service->Register(secondBox->element()), S_OK);
+    const fs::path secondFile = service->temporaryFilePath();
+    EXPECT_NE(firstFile, secondFile);
+    EXPECT_EQ(activeOf(*service), 1);
+    // The first session's deleter was stopped; its end does not touch the second session.
+    second.write("edited");
+    ASSERT_TRUE(waitForWrites(*secondBox, 1));
+    EXPECT_TRUE(fs::exists(secondFile));
+    page->close();
+    control().exit();
+    second.exit();
+    EXPECT_TRUE(waitForSessionEnd(*service));
+}
+
+TEST_F(SessionTest, RegisterNeedsAnElementInADocumentWithAWindow)
+{
+    auto service = newService();
+    EXPECT_EQ(service->Register(nullptr), E_POINTER);
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"));
+    page->failures.parentWindow = E_POINTER;
+    EXPECT_EQ(service->Register(box->element()), E_POINTER);
+    EXPECT_EQ(activeOf(*service), 0);
+    control().exit();
+    EXPECT_TRUE(testing::runEventLoopUntil([&] { return control().ended(); }));
+}
+
+TEST_F(SessionTest, DestroyingTheServiceDuringTheDelayLeavesTheFile)
+{
+    globalSettings().DelayToDeleteTemporaryFile = 10000;
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = newService();
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    const fs::path file = service->temporaryFilePath();
+    page->close();
+    control().exit();
+    ASSERT_TRUE(testing::runEventLoopUntil([&] { return control().ended(); }));
+    changeNotifier().RemoveService(service.get());
+    service.reset();
+    EXPECT_TRUE(fs::exists(file));
+}
+
+} // namespace
+} // namespace quillbrook

@@ -1,0 +1,92 @@
+// A real editor process for tests: it saves its file when told, the way editors save, and exits
+// when told. Commands arrive one per line on a control FIFO; its arguments are recorded first.
+//
+//   quillbrook-test-editor --control FIFO [--log FILE] [other arguments...] FILE
+//
+// The FIFO and the log may come from QUILLBROOK_TEST_EDITOR_CONTROL and QUILLBROOK_TEST_EDITOR_LOG
+// instead, so that a command line without them can be tested.
+//
+// Commands: "write HEX" replaces the file's content in place, "rename HEX" writes a new file and
+// renames it over the old one, "exit" ends the editor; HEX is the content as hexadecimal bytes so
+// that any byte can be written. The end of the control FIFO ends the editor too. The log gets the
+// arguments, one a line, at the start and "ended" at the end.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::string fromHex(const std::string& hex)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+// Appends "ended" to the log when the editor ends, so that a test can wait for its end.
+struct EndRecord {
+    std::string log;
+    ~EndRecord()
+    {
+        if (!log.empty())
+            std::ofstream(log, std::ios::app) << "ended\n";
+    }
+};
+
+bool save(const std::string& path, const std::string& content)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << content;
+    return static_cast<bool>(file.flush());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const char* controlVariable = std::getenv("QUILLBROOK_TEST_EDITOR_CONTROL");
+    const char* logVariable = std::getenv("QUILLBROOK_TEST_EDITOR_LOG");
+    std::string control = controlVariable ? controlVariable : "";
+    std::string log = logVariable ? logVariable : "";
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "--control")
+            control = arguments[i + 1];
+        if (arguments[i] == "--log")
+            log = arguments[i + 1];
+    }
+    if (control.empty() || arguments.empty()) {
+        std::cerr << "usage: quillbrook-test-editor --control FIFO [--log FILE] FILE\n";
+        return 2;
+    }
+    const std::string file = arguments.back();
+    const EndRecord endRecord{log};
+    if (!log.empty()) {
+        std::ofstream record(log, std::ios::trunc);
+        for (const std::string& argument : arguments)
+            record << argument << '\n';
+    }
+
+    std::ifstream commands(control);
+    std::string line;
+    while (std::getline(commands, line)) {
+        const auto space = line.find(' ');
+        const std::string verb = line.substr(0, space);
+        const std::string content = space == std::string::npos ? std::string() : fromHex(line.substr(space + 1));
+        if (verb == "exit")
+            return 0;
+        if (verb == "write" && !save(file, content))
+            return 3;
+        if (verb == "rename") {
+            const std::string fresh = file + ".new";
+            if (!save(fresh, content) || std::rename(fresh.c_str(), file.c_str()) != 0)
+                return 4;
+        }
+    }
+    return 0;
+}
