@@ -65,16 +65,16 @@ std::vector<FileDialogFilter> filterPairs(std::string_view filter)
 
 FileDialogOptions fileDialogSpec(const FileDialogRequest& request)
 {
-    FileDialogOptions spec;
-    spec.title = toWide(cutToWholeCharacters(request.Title, titleLimit));
-    spec.filters = filterPairs(request.Filter);
-    spec.defaultExtension = cutToWholeCharacters(request.DefaultExtension, extensionLimit);
-    spec.save = request.Save;
-    spec.path = cutToWholeCharacters(request.Path, pathLimit);
+    FileDialogOptions options;
+    options.title = toWide(cutToWholeCharacters(request.Title, titleLimit));
+    options.filters = filterPairs(request.Filter);
+    options.defaultExtension = cutToWholeCharacters(request.DefaultExtension, extensionLimit);
+    options.save = request.Save;
+    options.path = cutToWholeCharacters(request.Path, pathLimit);
     // This program stands in for the newer systems, which take TemplateId.
     if (request.TemplateId != 0 && request.Hook)
-        spec.extraControls = FileDialogExtraControls{request.TemplateId, request.Hook, request.CustomData};
-    return spec;
+        options.extraControls = FileDialogExtraControls{request.TemplateId, request.Hook, request.CustomData};
+    return options;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -118,13 +119,17 @@ std::string joinPath(const std::string& folder, const std::string& name)
     return result;
 }
 
-bool createFolderWithParents(const std::string& folder)
+bool createFolderWithParents(const std::string& folder, unsigned mode)
 {
     if (folder.empty())
         return false;
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    return std::filesystem::is_directory(folder, ec);
+    const std::filesystem::path path = std::filesystem::path(folder).lexically_normal();
+    const std::filesystem::path target = path.has_filename() ? path : path.parent_path();
+    if (target.has_parent_path())
+        std::filesystem::create_directories(target.parent_path(), ec);
+    mkdir(target.c_str(), static_cast<mode_t>(mode));
+    return std::filesystem::is_directory(target, ec);
 }
 
 } // namespace quillbrook

@@ -20,7 +20,8 @@ std::string configFolder();
 // with one; one at the start of the name is dropped).
 std::string joinPath(const std::string& folder, const std::string& name);
 
-// Creates the folder with any missing parents; true when it exists afterwards.
-bool createFolderWithParents(const std::string& folder);
+// Creates the folder with any missing parents; true when it exists afterwards. The folder itself,
+// when it is created here, gets `mode` (less the umask); parents get the usual mode.
+bool createFolderWithParents(const std::string& folder, unsigned mode = 0777);
 
 } // namespace quillbrook

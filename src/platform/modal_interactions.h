@@ -80,7 +80,7 @@ public:
     // button pressed.
     virtual int messageBox(WindowId owner, const QString& text, const QString& caption, unsigned style) = 0;
     // The chosen file, or nullopt when the user cancelled.
-    virtual std::optional<std::string> fileDialog(WindowId owner, const FileDialogOptions& spec) = 0;
+    virtual std::optional<std::string> fileDialog(WindowId owner, const FileDialogOptions& options) = 0;
     // The chosen folder, starting at `startFolder`; nullopt when the user cancelled.
     virtual std::optional<std::string> folderDialog(WindowId owner, const QString& title,
                                                     const std::string& startFolder) = 0;

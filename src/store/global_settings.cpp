@@ -77,7 +77,8 @@ HRESULT GlobalSettings::Load(const std::string& item)
 
     readOrCompute("TempFolderPath", TempFolderPath,
                   [] { return joinPath(folderOrFallback(applicationDataFolder()), "Quillbrook"); });
-    createFolderWithParents(TempFolderPath);
+    // Page text may be private: a temporary files folder made here is the user's alone.
+    createFolderWithParents(TempFolderPath, 0700);
     readOrCompute("ScriptsFolderPath", ScriptsFolderPath,
                   [] { return joinPath(folderOrFallback(documentsFolder()), "Quillbrook Scripts"); });
     createFolderWithParents(ScriptsFolderPath);

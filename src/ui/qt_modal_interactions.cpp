@@ -130,26 +130,26 @@ int QtModalInteractions::messageBox(WindowId owner, const QString& text, const Q
     return IDCANCEL;
 }
 
-std::optional<std::string> QtModalInteractions::fileDialog(WindowId owner, const FileDialogOptions& spec)
+std::optional<std::string> QtModalInteractions::fileDialog(WindowId owner, const FileDialogOptions& options)
 {
     if (!hasWidgets())
         return std::nullopt;
     const Ownership ownership(owner);
     // An empty title leaves Qt's own "Open" or "Save As", as the original does.
-    QFileDialog dialog(ownership.parent(), spec.title);
+    QFileDialog dialog(ownership.parent(), options.title);
     // The descriptions alone are shown, as on the original platform.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite
                       | QFileDialog::HideNameFilterDetails);
-    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(options.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     QStringList filters;
-    for (const FileDialogFilter& filter : spec.filters)
+    for (const FileDialogFilter& filter : options.filters)
         filters.append(nameFilter(filter));
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(toWide(spec.defaultExtension));
-    if (!spec.path.empty())
-        dialog.selectFile(toWide(spec.path));
+    dialog.setDefaultSuffix(toWide(options.defaultExtension));
+    if (!options.path.empty())
+        dialog.selectFile(toWide(options.path));
     ownership.attach(dialog);
     return chosenPath(dialog);
 }

@@ -13,7 +13,7 @@ public:
     int messageBox(WindowId owner, const QString& text, const QString& caption, unsigned style) override;
     // Qt's own dialog on every platform, so that it behaves the same everywhere. A name that does
     // not exist is accepted in both modes, and an existing file is replaced without asking.
-    std::optional<std::string> fileDialog(WindowId owner, const FileDialogOptions& spec) override;
+    std::optional<std::string> fileDialog(WindowId owner, const FileDialogOptions& options) override;
     // Opens inside `startFolder`; accepting at once chooses it.
     std::optional<std::string> folderDialog(WindowId owner, const QString& title,
                                             const std::string& startFolder) override;

@@ -57,7 +57,7 @@ protected:
         return request;
     }
 
-    const FileDialogOptions& shownSpec() const { return script_.fileDialogs().at(0).spec; }
+    const FileDialogOptions& shownSpec() const { return script_.fileDialogs().at(0).options; }
 
     ScopedLocale locale_{"C.UTF-8"};
     ScriptedInteractions script_;
@@ -138,7 +138,7 @@ TEST_F(BrowseForFileTest, TheFilterBecomesDescriptionAndPatternPairs)
         script_.expectFileDialog(std::nullopt);
         EXPECT_EQ(BrowseForFile(0, request), S_FALSE);
 
-        const std::vector<FileDialogFilter>& shown = script_.fileDialogs().back().spec.filters;
+        const std::vector<FileDialogFilter>& shown = script_.fileDialogs().back().options.filters;
         ASSERT_EQ(shown.size(), c.pairs.size());
         for (std::size_t i = 0; i < shown.size(); ++i) {
             EXPECT_EQ(shown[i].description, c.pairs[i].first);
@@ -195,7 +195,7 @@ TEST_F(BrowseForFileTest, ExtraControlsNeedBothATemplateAndAHook)
         script_.expectFileDialog(std::nullopt);
         EXPECT_EQ(BrowseForFile(0, request), S_FALSE);
 
-        const std::optional<FileDialogExtraControls>& extra = script_.fileDialogs().back().spec.extraControls;
+        const std::optional<FileDialogExtraControls>& extra = script_.fileDialogs().back().options.extraControls;
         ASSERT_EQ(extra.has_value(), c.used);
         if (!extra)
             continue;

@@ -224,9 +224,9 @@ TEST_F(SessionTest, AMissingTemplateIsReportedAndAskedFor)
               utf8("Template file /nowhere/template.md does not exist. Select the other file."));
     EXPECT_EQ(interactions_.messageBoxes()[0].caption, utf8("Template File"));
     ASSERT_EQ(interactions_.fileDialogs().size(), 1u);
-    EXPECT_EQ(interactions_.fileDialogs()[0].spec.title, utf8("Template File"));
-    EXPECT_EQ(interactions_.fileDialogs()[0].spec.defaultExtension, "md");
-    EXPECT_EQ(interactions_.fileDialogs()[0].spec.path, "/nowhere/template.md");
+    EXPECT_EQ(interactions_.fileDialogs()[0].options.title, utf8("Template File"));
+    EXPECT_EQ(interactions_.fileDialogs()[0].options.defaultExtension, "md");
+    EXPECT_EQ(interactions_.fileDialogs()[0].options.path, "/nowhere/template.md");
     EXPECT_EQ(readFile(service->temporaryFilePath()), "text");  // cancelled: the text box's text
     page->close();
     control().exit();

@@ -57,6 +57,8 @@ TEST_F(GlobalSettingsTest, FirstLoadComputesStoresAndCreatesFolders)
     EXPECT_EQ(key.enumValue(static_cast<std::uint32_t>(std::size(expected))).error(), ERROR_NO_MORE_ITEMS);
 
     EXPECT_TRUE(std::filesystem::is_directory(data + "/Quillbrook"));
+    EXPECT_EQ(std::filesystem::status(data + "/Quillbrook").permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
     EXPECT_TRUE(std::filesystem::is_directory(home + "/Documents/Quillbrook Scripts"));
     EXPECT_EQ(settings.DefaultLabel, "&Edit with editor");
     EXPECT_EQ(settings.ChangeNotificationSyncDelay, 250);

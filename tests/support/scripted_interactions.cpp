@@ -69,9 +69,9 @@ int ScriptedInteractions::messageBox(WindowId owner, const QString& text, const 
     return answer ? answer->number : IDCANCEL;
 }
 
-std::optional<std::string> ScriptedInteractions::fileDialog(WindowId owner, const FileDialogOptions& spec)
+std::optional<std::string> ScriptedInteractions::fileDialog(WindowId owner, const FileDialogOptions& options)
 {
-    fileDialogs_.push_back({owner, spec});
+    fileDialogs_.push_back({owner, options});
     const auto answer = take(Kind::FileDialog);
     return answer ? answer->path : std::nullopt;
 }

@@ -22,7 +22,7 @@ public:
     };
     struct FileDialogShown {
         WindowId owner;
-        FileDialogOptions spec;
+        FileDialogOptions options;
     };
     struct FolderDialogShown {
         WindowId owner;
@@ -54,7 +54,7 @@ public:
     const std::vector<PopupMenuShown>& popupMenus() const { return popupMenus_; }
 
     int messageBox(WindowId owner, const QString& text, const QString& caption, unsigned style) override;
-    std::optional<std::string> fileDialog(WindowId owner, const FileDialogOptions& spec) override;
+    std::optional<std::string> fileDialog(WindowId owner, const FileDialogOptions& options) override;
     std::optional<std::string> folderDialog(WindowId owner, const QString& title,
                                             const std::string& startFolder) override;
     int popupMenu(WindowId owner, const std::vector<PopupMenuItem>& items, int x, int y) override;

@@ -107,16 +107,16 @@ protected:
 
 TEST_F(QtFileDialogTest, OpenDialogShowsTheSpecAndAcceptsANameThatDoesNotExist)
 {
-    FileDialogOptions spec;
-    spec.title = QStringLiteral("Select a template file");
-    spec.filters = {{QStringLiteral("Template Files (*.txt; *.html)"), "*.txt; *.html"},
+    FileDialogOptions options;
+    options.title = QStringLiteral("Select a template file");
+    options.filters = {{QStringLiteral("Template Files (*.txt; *.html)"), "*.txt; *.html"},
                     {QStringLiteral("All Files"), "*.*"}};
-    spec.defaultExtension = "txt";
-    spec.path = pathOf("existing.txt");
+    options.defaultExtension = "txt";
+    options.path = pathOf("existing.txt");
 
     WindowAnswerer answerer("QFileDialog", [&](QWidget& window) {
         auto& dialog = static_cast<QFileDialog&>(window);
-        EXPECT_EQ(dialog.windowTitle(), spec.title);
+        EXPECT_EQ(dialog.windowTitle(), options.title);
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(dialog.fileMode(), QFileDialog::AnyFile);
         EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
@@ -132,32 +132,32 @@ TEST_F(QtFileDialogTest, OpenDialogShowsTheSpecAndAcceptsANameThatDoesNotExist)
         dialog.selectFile(QStringLiteral("missing"));
         press(dialog, QDialogButtonBox::Open);
     });
-    EXPECT_EQ(interactions_.fileDialog(0, spec), pathOf("missing.txt"));
+    EXPECT_EQ(interactions_.fileDialog(0, options), pathOf("missing.txt"));
     EXPECT_TRUE(answerer.answered());
 }
 
 TEST_F(QtFileDialogTest, SaveDialogReplacesAnExistingFileWithoutAsking)
 {
-    FileDialogOptions spec;
-    spec.save = true;
-    spec.path = pathOf("existing.txt");
+    FileDialogOptions options;
+    options.save = true;
+    options.path = pathOf("existing.txt");
     WindowAnswerer answerer("QFileDialog", [&](QWidget& window) {
         auto& dialog = static_cast<QFileDialog&>(window);
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
         press(dialog, QDialogButtonBox::Save);
     });
-    EXPECT_EQ(interactions_.fileDialog(0, spec), pathOf("existing.txt"));
+    EXPECT_EQ(interactions_.fileDialog(0, options), pathOf("existing.txt"));
     EXPECT_TRUE(answerer.answered());
 }
 
 TEST_F(QtFileDialogTest, CancellingChoosesNothing)
 {
-    FileDialogOptions spec;
-    spec.path = pathOf("existing.txt");
+    FileDialogOptions options;
+    options.path = pathOf("existing.txt");
     WindowAnswerer answerer("QFileDialog", [](QWidget& dialog) {
             press(static_cast<QFileDialog&>(dialog), QDialogButtonBox::Cancel);
         });
-    EXPECT_EQ(interactions_.fileDialog(0, spec), std::nullopt);
+    EXPECT_EQ(interactions_.fileDialog(0, options), std::nullopt);
     EXPECT_TRUE(answerer.answered());
 }
 
