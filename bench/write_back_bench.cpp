@@ -116,15 +116,27 @@ void reportFigures(benchmark::State& state, std::vector<double> seconds, double 
     state.counters["target_ms"] = benchmark::Counter(targetMilliseconds);
 }
 
+// The process with its sessions held, before the case's own text exists.
+void reportHeldSessions(benchmark::State& state, const WriteBackWorld& world, std::size_t sessions)
+{
+    const ProcessFigures held = processFigures();
+    state.counters["rss_MB"] = benchmark::Counter(held.residentMegabytes);
+    state.counters["threads"] = benchmark::Counter(held.threads);
+    state.counters["fds"] = benchmark::Counter(held.openDescriptors);
+    if (sessions == 1)
+        return;
+    const IdleBuild& build = world.lastIdleBuild();
+    state.counters["idle_register_ms"] = benchmark::Counter(build.seconds * 1e3 / static_cast<double>(build.sessions));
+    const double grown = build.residentMegabytesAfter - build.residentMegabytesBefore;
+    state.counters["idle_sessions_MB"] = benchmark::Counter(grown);
+}
+
 void WriteBack(benchmark::State& state, WriteBackWorld& world, SaveStyle style, std::size_t textBytes,
                std::size_t sessions, double targetMilliseconds)
 {
     try {
         world.ensureIdleSessions(sessions - 1);
-        const ProcessFigures held = processFigures();
-        state.counters["rss_MB"] = benchmark::Counter(held.residentMegabytes);
-        state.counters["threads"] = benchmark::Counter(held.threads);
-        state.counters["fds"] = benchmark::Counter(held.openDescriptors);
+        reportHeldSessions(state, world, sessions);
 
         // Two saves of the same size that differ, so that every save changes the text.
         const std::string bytes[] = {mixedUtf8Text(textBytes, "save A\r\n"), mixedUtf8Text(textBytes, "save B\r\n")};
@@ -159,11 +171,13 @@ void WriteBack(benchmark::State& state, WriteBackWorld& world, SaveStyle style, 
             next ^= 1;
         }
         if (style == SaveStyle::Rename)
-            state.counters["rename_call_ms"] = benchmark::Counter(renameCalls * 1e3 / static_cast<double>(seconds.size()));
+            state.counters["rename_call_ms"] =
+                benchmark::Counter(renameCalls * 1e3 / static_cast<double>(seconds.size()));
         state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * textBytes));
         reportFigures(state, std::move(seconds), targetMilliseconds);
     } catch (const std::exception& error) {
-        state.SkipWithError(error.what());
+        const std::string held = " (" + std::to_string(world.idleSessions().size()) + " idle sessions held)";
+        state.SkipWithError((error.what() + held).c_str());
     }
 }
 

@@ -6,6 +6,7 @@
 #include "support/main_thread_loop.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -36,7 +37,9 @@ RegisteredSession::RegisteredSession(const QString& title, const QString& value)
     registerMilliseconds_ = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     file_ = service_->temporaryFilePath();
     if (FAILED(hr) || file_.empty())
-        throw std::runtime_error("Register failed");
+        throw std::runtime_error(QStringLiteral("Register failed with 0x%1")
+                                     .arg(static_cast<std::uint32_t>(hr), 8, 16, QLatin1Char('0'))
+                                     .toStdString());
 }
 
 RegisteredSession::~RegisteredSession()
@@ -71,15 +74,27 @@ WriteBackWorld::~WriteBackWorld()
 
 void WriteBackWorld::ensureIdleSessions(std::size_t count)
 {
-    const std::string idleText = mixedUtf8Text(1024, "idle\r\n");
-    const QString idleValue = QString::fromStdString(idleText);
-    if (idle_.size() > count)
-        settle();
+    // A session is let go only after a round has taken it over, so that RemoveService finds it.
+    settle();
     while (idle_.size() > count)
         idle_.pop_back();
-    while (idle_.size() < count)
-        idle_.push_back(std::make_unique<RegisteredSession>(QStringLiteral("Idle %1").arg(static_cast<qulonglong>(idle_.size())), idleValue));
+    if (idle_.size() < count)
+        registerIdleSessions(count - idle_.size());
+}
+
+void WriteBackWorld::registerIdleSessions(std::size_t more)
+{
+    const QString value = QString::fromStdString(mixedUtf8Text(1024, "idle\r\n"));
+    IdleBuild build{more, 0, processFigures().residentMegabytes, 0};
+    const auto start = Clock::now();
+    for (std::size_t i = 0; i < more; ++i) {
+        const QString title = QStringLiteral("Idle %1").arg(static_cast<qulonglong>(idle_.size()));
+        idle_.push_back(std::make_unique<RegisteredSession>(title, value));
+    }
+    build.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     settle();
+    build.residentMegabytesAfter = processFigures().residentMegabytes;
+    lastIdleBuild_ = build;
 }
 
 void WriteBackWorld::settle()

@@ -38,6 +38,22 @@ private:
     double registerMilliseconds_ = 0;
 };
 
+// A few figures of this process from /proc.
+struct ProcessFigures {
+    double residentMegabytes = 0;
+    double threads = 0;
+    double openDescriptors = 0;
+};
+ProcessFigures processFigures();
+
+// What registering the idle sessions took, the last time some were registered.
+struct IdleBuild {
+    std::size_t sessions = 0;
+    double seconds = 0;
+    double residentMegabytesBefore = 0;
+    double residentMegabytesAfter = 0;
+};
+
 class WriteBackWorld {
 public:
     // Throws std::runtime_error when the watcher cannot start.
@@ -50,22 +66,18 @@ public:
     // any session registered later.
     void ensureIdleSessions(std::size_t count);
     std::vector<std::unique_ptr<RegisteredSession>>& idleSessions() { return idle_; }
+    const IdleBuild& lastIdleBuild() const { return lastIdleBuild_; }
     // Runs the main thread's loop until the notification rounds of the latest changes have run.
     static void settle();
 
 private:
+    void registerIdleSessions(std::size_t more);
+
     testing::TemporaryHome home_;
     testing::ScopedLocale locale_;
     std::vector<std::unique_ptr<RegisteredSession>> idle_;
+    IdleBuild lastIdleBuild_;
 };
-
-// A few figures of this process from /proc.
-struct ProcessFigures {
-    double residentMegabytes = 0;
-    double threads = 0;
-    double openDescriptors = 0;
-};
-ProcessFigures processFigures();
 
 // UTF-8 text of at most `bytes` bytes (whole CR LF lines of ASCII and Japanese) that begins with
 // `firstLine`.

@@ -320,6 +320,9 @@ Win32Result<std::shared_ptr<HiveConnection>> HiveConnection::open(const HiveLoca
         return (rc & 0xFF) == SQLITE_NOMEM ? ERROR_NOT_ENOUGH_MEMORY : win32FromErrno(err);
     }
     sqlite3_extended_result_codes(db.get(), 1);
+    // Keys are opened and closed often (a store closes its key after each save); a checkpoint at
+    // every close would sync the disk each time. The write-ahead log is checkpointed as it grows.
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     const auto timeout = std::clamp<std::int64_t>(location.busyTimeout.count(), 0, std::numeric_limits<int>::max());
     sqlite3_busy_timeout(db.get(), static_cast<int>(timeout));
 

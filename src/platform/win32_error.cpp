@@ -29,6 +29,8 @@ Win32Error win32ErrorFromErrno(int err, const std::filesystem::path& path)
     case EINVAL:
     case EILSEQ: return ERROR_INVALID_NAME;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EMFILE:
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
     case ENOSPC:
     case EDQUOT: return ERROR_DISK_FULL;
     case EBADF: return ERROR_INVALID_HANDLE;

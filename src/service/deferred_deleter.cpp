@@ -15,10 +15,13 @@ HRESULT DeferredDeleter::Start(Job job)
 {
     Stop();
     stop_ = std::make_unique<StopEvent>();
-    abandon_ = std::make_unique<StopEvent>();
-    ended_ = std::make_unique<StopEvent>();
-    if (stop_->fd() < 0 || abandon_->fd() < 0 || ended_->fd() < 0)
+    if (stop_->fd() < 0)
         return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno));
+    {
+        const std::lock_guard lock(mutex_);
+        abandoned_ = false;
+        ended_ = false;
+    }
     try {
         thread_ = std::thread([this, job = std::move(job)] { run(job); });
     } catch (const std::system_error& error) {
@@ -32,8 +35,12 @@ void DeferredDeleter::Stop()
     if (!thread_.joinable())
         return;
     stop_->set();
-    if (!ended_->waitFor(kStopBound))
-        abandon_->set();
+    {
+        std::unique_lock lock(mutex_);
+        if (!changed_.wait_for(lock, kStopBound, [this] { return ended_; }))
+            abandoned_ = true;
+    }
+    changed_.notify_all();
     thread_.join();
 }
 
@@ -42,8 +49,8 @@ void DeferredDeleter::run(const Job& job)
     // Whichever way the wait ends, the delay follows.
     if (job.waitForEditorEnd)
         job.waitForEditorEnd(*stop_);
-    if (abandon_->waitFor(job.delay)) {
-        ended_->set();
+    if (!sleepUnlessAbandoned(job.delay)) {
+        markEnded();
         return;
     }
     const std::string path = job.temporaryFilePath ? job.temporaryFilePath() : std::string();
@@ -54,7 +61,22 @@ void DeferredDeleter::run(const Job& job)
         unlink(path.c_str());
     if (job.finished)
         job.finished();
-    ended_->set();
+    markEnded();
+}
+
+bool DeferredDeleter::sleepUnlessAbandoned(std::chrono::milliseconds delay)
+{
+    std::unique_lock lock(mutex_);
+    return !changed_.wait_for(lock, delay, [this] { return abandoned_; });
+}
+
+void DeferredDeleter::markEnded()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        ended_ = true;
+    }
+    changed_.notify_all();
 }
 
 } // namespace quillbrook

@@ -10,7 +10,10 @@
 #include "platform/win32_error.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -46,11 +49,17 @@ private:
     static constexpr std::chrono::milliseconds kStopBound{2000};
 
     void run(const Job& job);
+    // The delay; false when the thread was abandoned during it.
+    bool sleepUnlessAbandoned(std::chrono::milliseconds delay);
+    void markEnded();
 
-    // The thread's events; replaced for each job.
+    // Wakes the wait for the editor, which polls it together with the editor's process; one
+    // descriptor per session, since a server may hold a thousand of them. Replaced for each job.
     std::unique_ptr<StopEvent> stop_;
-    std::unique_ptr<StopEvent> abandon_;
-    std::unique_ptr<StopEvent> ended_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool abandoned_ = false;
+    bool ended_ = false;
     std::thread thread_;
 };
 

@@ -105,6 +105,11 @@ bool SessionTest::waitForWrites(const TestTextBox& box, std::size_t count)
     return runEventLoopUntil([&] { return box.writes().size() >= count; });
 }
 
+bool SessionTest::waitForValue(const TestTextBox& box, const QString& value)
+{
+    return runEventLoopUntil([&] { return box.value() == value; });
+}
+
 bool SessionTest::waitForSessionEnd(const CService& service)
 {
     return runEventLoopUntil([&] { return service.temporaryFilePath().empty(); });

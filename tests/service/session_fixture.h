@@ -31,7 +31,8 @@ public:
     const std::filesystem::path& fifo() const { return fifo_; }
     const std::filesystem::path& log() const { return log_; }
 
-    // The editor saves `content` in place, or as a new file renamed over the old one.
+    // The editor saves `content` in place, or as a new file renamed over the old one (which is
+    // seen whole or not at all).
     void write(const std::string& content) { send("write", content); }
     void renameOver(const std::string& content) { send("rename", content); }
     // Ends the editor, as a user closing it does.
@@ -61,6 +62,10 @@ protected:
     static std::string readFile(const std::filesystem::path& path);
     // Runs the main thread's loop until the box has taken `count` writes.
     static bool waitForWrites(const TestTextBox& box, std::size_t count);
+    // Runs the main thread's loop until the box holds `value`. A save in place may be seen half
+    // done (truncated, not yet written) when the sync delay is 0, so tests of saves in place wait
+    // for the value rather than count writes.
+    static bool waitForValue(const TestTextBox& box, const QString& value);
     // Runs the main thread's loop until the service's session has ended.
     static bool waitForSessionEnd(const CService& service);
 

@@ -3,6 +3,7 @@
 
 #include "support/x11/test_display.h"
 
+#include <cstdio>
 #include <fstream>
 
 namespace quillbrook {
@@ -60,7 +61,9 @@ TEST_F(SessionX11Test, CloseAtSavingClosesTheEditorAfterTheSaveIsWrittenBack)
     ASSERT_EQ(service->Register(box->element()), S_OK);
     ASSERT_TRUE(waitForWindow());
 
-    std::ofstream(service->temporaryFilePath(), std::ios::trunc) << "saved";
+    const std::string path = service->temporaryFilePath();
+    std::ofstream(path + ".new", std::ios::trunc) << "saved";
+    ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
     ASSERT_TRUE(waitForWrites(*box, 1));
     ASSERT_TRUE(waitForSessionEnd(*service));
     EXPECT_EQ(box->writes(), std::vector<QString>{QStringLiteral("saved")});
