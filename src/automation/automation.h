@@ -1,11 +1,13 @@
 // The automation room: what the original platform's automation gave the system, as data and
 // generic code that knows no concrete interface. GUIDs, variants and their coercions, type-info
 // tables built from member-function pointers, dispatch by name and DISPID driven by those tables,
-// QueryInterface and objects with several interfaces (facets), connection points that deliver a
+// QueryInterface and objects with several interfaces (facets), the process's class registry by
+// which objects are created from a class id or ProgID, connection points that deliver a
 // source's events to its sinks, introspection text generated from the tables, the server
 // module's lock count, and the blocking calls by which worker threads reach the main thread.
 #pragma once
 
+#include "automation/class_factory.h"
 #include "automation/connection_interfaces.h"
 #include "automation/connection_point.h"
 #include "automation/dispatchable.h"

@@ -4,7 +4,7 @@
 
 namespace quillbrook::resources {
 
-const std::array<StringTableEntry, 55> kStringTable = {{
+const std::array<StringTableEntry, 57> kStringTable = {{
     {100, u"Quillbrook",
      u"Quillbrook"},
     {101, u"Script Files Folder",
@@ -115,6 +115,10 @@ const std::array<StringTableEntry, 55> kStringTable = {{
      u"スクリプトフォルダ"},
     {154, u"Scripts folder has been changed.\nAre you sure you want to move contents of the old scripts folder to new place?",
      u"スクリプトフォルダが変更されました。\n以前のスクリプトフォルダの内容を新しいスクリプトフォルダに移動しますか？"},
+    {155, u"The new scripts folder is the old scripts folder. Nothing has been moved.",
+     u"新しいスクリプトフォルダは以前のスクリプトフォルダと同じです。何も移動しませんでした。"},
+    {156, u"The new scripts folder lies inside the old scripts folder. Nothing has been moved.",
+     u"新しいスクリプトフォルダが以前のスクリプトフォルダの中にあります。何も移動しませんでした。"},
 }};
 
 } // namespace quillbrook::resources

@@ -22,20 +22,20 @@ HRESULT CService::OpenFile(const std::shared_ptr<Dispatchable>&)
     return S_OK;
 }
 
-// The menu item store and the dialogs arrive with their own rooms; until then these say so.
+// The dialogs arrive with their own room; until then this says so.
 HRESULT CService::ShowMenuDialog(std::int32_t)
 {
     return E_NOTIMPL;
 }
 
-HRESULT CService::LoadFromMenuExt(const QString&)
+HRESULT CService::LoadFromMenuExt(const QString& Label)
 {
-    return E_NOTIMPL;
+    return loadMenuItem(menuExtKey_, Label, settings_);
 }
 
 HRESULT CService::SaveToMenuExt()
 {
-    return E_NOTIMPL;
+    return saveMenuItem(menuExtKey_, settings_);
 }
 
 } // namespace quillbrook

@@ -10,7 +10,8 @@
 #include "platform/file_stamp.h"
 #include "platform/process.h"
 #include "service/deferred_deleter.h"
-#include "service/menu_item_settings.h"
+#include "store/menu_item_settings.h"
+#include "store/menu_item_store.h"
 #include "store/registry_store.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "service/menu_item_settings.h"
+#include "store/menu_item_settings.h"
 
 #include "platform/charset.h"
 #include "store/global_settings.h"

@@ -1,0 +1,153 @@
+// OpenFile: the Open File command, from the file dialog to the text box's new value.
+#include "fileopen/file_open_service.h"
+
+#include "fileopen/code_page_hook.h"
+#include "fileopen/file_types.h"
+#include "interfaces/text_box.h"
+#include "platform/charset.h"
+#include "platform/file_descriptor.h"
+#include "platform/file_dialog_request.h"
+#include "platform/modal_interactions.h"
+#include "platform/path_exists.h"
+#include "resources/format_text.h"
+#include "resources/string_table.h"
+#include "service/encodings.h"
+#include "store/global_settings.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillbrook {
+namespace {
+
+constexpr std::size_t kTitleBuffer = 256;
+constexpr std::size_t kFilterBuffer = 260;
+constexpr std::size_t kCaptionBuffer = 256;
+constexpr std::size_t kMessageBuffer = 512;
+// The original's failure for a file of 4 GiB or more.
+constexpr HRESULT kFileTooLarge = static_cast<HRESULT>(0x80070065u);
+
+HRESULT lastErrorFor(const std::string& path)
+{
+    return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno, path));
+}
+
+// An OK message box owned by the window the user works in.
+void tellUser(const QString& text, const QString& caption)
+{
+    ModalInteractions& interactions = modalInteractions();
+    interactions.messageBox(interactions.foregroundWindow(), text, caption, MB_OK);
+}
+
+// Reads up to `data.size()` bytes, stopping early at the end of the file; `data` keeps what was read.
+HRESULT readUpTo(int fd, std::string& data, const std::string& path)
+{
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t got = ::read(fd, data.data() + done, data.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return lastErrorFor(path);
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    data.resize(done);
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT CFileOpenService::OpenFile(const std::shared_ptr<Dispatchable>& TextAreaElement)
+{
+    std::string path;
+    std::int32_t codePage = code_page::Default;
+    if (const HRESULT hr = chooseFile(path, codePage); hr != S_OK)
+        return hr;
+    if (!PathExists(path)) {
+        tellUser(formatText(loadStringW(139, kMessageBuffer), {toWide(path)}), loadStringW(138, kCaptionBuffer));
+        return S_OK;
+    }
+    QString text;
+    if (const HRESULT hr = readText(path, codePage, text); FAILED(hr))
+        return hr;
+    const TextBox box = TextBox::of(TextAreaElement);
+    if (!box) {
+        tellUser(loadStringW(141, kMessageBuffer), loadStringW(140, kCaptionBuffer));
+        return S_OK;
+    }
+    if (const HRESULT hr = box.put_value(text); FAILED(hr))
+        return hr;
+    GlobalSettings& settings = globalSettings();
+    settings.LastOpenedFile = path;
+    settings.Save(std::string());
+    openingFile_ = toWide(path);
+    return S_OK;
+}
+
+HRESULT CFileOpenService::chooseFile(std::string& path, std::int32_t& codePage)
+{
+    GlobalSettings& settings = globalSettings();
+    const std::vector<std::string> extensions = splitExtensions(toNarrow(extensions_));
+    FileDialogRequest request;
+    request.Title = loadString(136, kTitleBuffer);
+    request.Filter = fileTypeFilter(loadString(137, kFilterBuffer), extensions, kFilterBuffer);
+    request.DefaultExtension = extensions.front();
+    request.Save = false;
+    request.Path = toNarrow(openingFile_);
+
+    const bool offerEncodings = settings.FileOpenSpecifyCodePage != 0;
+    std::int32_t chosen = settings.FileOpenCodePage;
+    if (offerEncodings) {
+        request.TemplateId = kOpenFileEncodingTemplate;
+        request.OldTemplateId = kOpenFileEncodingOldTemplate;
+        request.Hook = CodePageHook;
+        request.CustomData = reinterpret_cast<std::intptr_t>(&chosen);
+    }
+    if (BrowseForFile(modalInteractions().foregroundWindow(), request) != S_OK)
+        return S_FALSE;
+    if (offerEncodings) {
+        settings.FileOpenCodePage = chosen;
+        settings.Save(std::string());
+    }
+    path = request.Path;
+    codePage = offerEncodings ? chosen : code_page::Default;
+    return S_OK;
+}
+
+HRESULT CFileOpenService::readText(const std::string& path, std::int32_t codePage, QString& text)
+{
+    // Not blocking, so that a named pipe cannot hold the server until someone writes to it.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!file.valid())
+        return lastErrorFor(path);
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0)
+        return lastErrorFor(path);
+    // The original could open files only; a folder, a pipe or a device is refused as it refused a folder.
+    if (!S_ISREG(status.st_mode))
+        return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (size >> 32)
+        return kFileTooLarge;
+    std::string data;
+    try {
+        data.resize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (const std::length_error&) {
+        return E_OUTOFMEMORY;
+    }
+    if (const HRESULT hr = readUpTo(file.get(), data, path); FAILED(hr))
+        return hr;
+    // bytesToText reads the data as if the zero bytes that end the text in every encoding followed it.
+    text = bytesToText(data, codePage);
+    return S_OK;
+}
+
+} // namespace quillbrook

@@ -1,0 +1,239 @@
+#include "store/menu_item_catalogue.h"
+
+#include "automation/class_factory.h"
+#include "platform/charset.h"
+#include "resources/string_table.h"
+#include "store/menu_item_store.h"
+#include "store/menu_label.h"
+#include "store/menu_script.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace quillbrook {
+namespace {
+
+// The value whose presence marks an entry as one of ours, whatever its type and data.
+constexpr char kOwnershipMarker[] = "Quillbrook";
+constexpr unsigned kCopyOfText = 121;
+constexpr std::size_t kCopyOfBufferSize = 256;
+
+// Opens the key at `path` under HKEY_CURRENT_USER, creating it when missing, as the store does.
+Win32Result<RegistryKey> openOrCreate(const std::string& path)
+{
+    auto root = RegistryKey::openRoot(HiveRoot::CurrentUser);
+    if (!root.ok())
+        return root.error();
+    return root.value().createSubKey(path, KEY_ALL_ACCESS);
+}
+
+// The object behind any of its references, for comparing identities.
+const Dispatchable* identityOf(const std::shared_ptr<IService>& object)
+{
+    std::shared_ptr<Dispatchable> unknown;
+    if (object)
+        object->QueryInterface(IID_IUnknown, &unknown);
+    return unknown.get();
+}
+
+// The key's own name with the letter case the hive stored.
+std::string storedName(const RegistryKey& key)
+{
+    const std::string fullName = key.fullName();
+    return fullName.substr(fullName.rfind('\\') + 1);
+}
+
+// Gives an entry key the spelling `name`, its values kept in their order. The hive has no rename:
+// the values are read, the key is deleted and created again under the new spelling.
+void respellEntryKey(RegistryKey& menuExt, const std::string& currentName, const std::string& name)
+{
+    auto entry = menuExt.openSubKey(currentName, KEY_READ);
+    if (!entry.ok() || entry.value().enumSubKey(0).error() != ERROR_NO_MORE_ITEMS)
+        return;
+    std::vector<RegistryValue> values;
+    for (std::uint32_t index = 0;; ++index) {
+        auto value = entry.value().enumValue(index);
+        if (value.error() == ERROR_NO_MORE_ITEMS)
+            break;
+        if (!value.ok())
+            return;
+        values.push_back(std::move(value).value());
+    }
+    entry.value().close();
+    if (menuExt.deleteSubKey(currentName) != ERROR_SUCCESS)
+        return;
+    auto respelled = menuExt.createSubKey(name, KEY_SET_VALUE);
+    if (!respelled.ok())
+        respelled = menuExt.createSubKey(currentName, KEY_SET_VALUE);
+    if (!respelled.ok())
+        return;
+    for (const RegistryValue& value : values)
+        respelled.value().setValue(value.name, value.type, value.data);
+}
+
+// Removes the old label's script unless it is the new one's: this file system may tell the two
+// names apart by letter case or not.
+void removeOldScript(const std::string& oldName, const std::string& newName)
+{
+    const std::filesystem::path oldScript = MenuScriptPath(oldName);
+    std::error_code error;
+    if (!std::filesystem::equivalent(oldScript, MenuScriptPath(newName), error))
+        std::filesystem::remove(oldScript, error);
+}
+
+} // namespace
+
+CMenuItemCatalogue::CMenuItemCatalogue() : CRegistryStore(kMenuExtKeyPath, std::string()) {}
+
+CMenuItemCatalogue::~CMenuItemCatalogue() = default;
+
+HRESULT CMenuItemCatalogue::Load(const std::string& item)
+{
+    SelectItem(item);
+    auto menuExt = openOrCreate(Path());
+    if (!menuExt.ok())
+        return HRESULT_FROM_WIN32(menuExt.error());
+    for (std::uint32_t index = 0;; ++index) {
+        const auto name = menuExt.value().enumSubKey(index);
+        if (!name.ok())
+            break;
+        const auto entry = menuExt.value().openSubKey(name.value(), KEY_READ);
+        if (!entry.ok() || !entry.value().valueExists(kOwnershipMarker))
+            continue;
+        // An entry named as no label can be (written by hand) would load nothing and be listed
+        // under another label.
+        const QString label = toWide(name.value());
+        std::shared_ptr<IService> service;
+        if (!isStorableLabel(label) || FAILED(newItem(&service)))
+            continue;
+        if (service->LoadFromMenuExt(label) == S_OK)
+            items_.push_back(std::move(service));
+    }
+    return S_OK;
+}
+
+HRESULT CMenuItemCatalogue::Save(const std::string&)
+{
+    return S_OK;
+}
+
+HRESULT CMenuItemCatalogue::AddItem(std::shared_ptr<IService> item)
+{
+    if (!item)
+        return E_POINTER;
+    item->SaveToMenuExt();
+    items_.push_back(std::move(item));
+    return S_OK;
+}
+
+HRESULT CMenuItemCatalogue::UpdateItem(std::shared_ptr<IService> item, const QString& oldLabel)
+{
+    if (!item)
+        return E_POINTER;
+    QString label;
+    if (const HRESULT result = item->get_Label(&label); FAILED(result))
+        return result;
+    item->SaveToMenuExt();
+    if (label != oldLabel)
+        retireOldEntry(oldLabel, label);
+    return S_OK;
+}
+
+void CMenuItemCatalogue::retireOldEntry(const QString& oldLabel, const QString& newLabel)
+{
+    if (!isStorableLabel(newLabel))
+        return;  // nothing was saved, so the old entry is the item's only one
+    auto menuExt = openOrCreate(Path());
+    if (!menuExt.ok())
+        return;
+    const std::string newName = toNarrow(newLabel);
+    auto written = menuExt.value().openSubKey(newName, KEY_READ);
+    if (!written.ok())
+        return;
+    if (isStorableLabel(oldLabel)) {
+        const std::string oldName = toNarrow(oldLabel);
+        auto old = menuExt.value().openSubKey(oldName, KEY_READ);
+        if (old.ok() && old.value().fullName() == written.value().fullName()) {
+            // Only the letter case changed, and the hive's names ignore it: the save went into the
+            // old key, which must stay, under the new spelling.
+            const std::string currentName = storedName(written.value());
+            old.value().close();
+            written.value().close();
+            if (currentName != newName)
+                respellEntryKey(menuExt.value(), currentName, newName);
+            removeOldScript(oldName, newName);
+            return;
+        }
+    }
+    DeleteEntry(oldLabel);
+}
+
+HRESULT CMenuItemCatalogue::RemoveItem(std::shared_ptr<IService> item)
+{
+    const Dispatchable* wanted = identityOf(item);
+    const auto listed = std::find_if(items_.begin(), items_.end(),
+                                     [&](const auto& candidate) { return wanted && identityOf(candidate) == wanted; });
+    if (listed == items_.end())
+        return S_OK;
+    QString label;
+    if (SUCCEEDED((*listed)->get_Label(&label)))
+        DeleteEntry(label);
+    items_.erase(listed);
+    return S_OK;
+}
+
+bool CMenuItemCatalogue::FindByLabel(const std::string& label, std::shared_ptr<IService> except) const
+{
+    const QString wanted = toWide(label);
+    const Dispatchable* excluded = identityOf(except);
+    return std::any_of(items_.begin(), items_.end(), [&](const auto& listed) {
+        if (excluded && identityOf(listed) == excluded)
+            return false;
+        QString listedLabel;
+        return SUCCEEDED(listed->get_Label(&listedLabel)) && listedLabel == wanted;
+    });
+}
+
+HRESULT CMenuItemCatalogue::DeleteEntry(const QString& label)
+{
+    if (!isStorableLabel(label))
+        return S_OK;
+    const std::string name = toNarrow(label);
+    if (auto menuExt = openOrCreate(Path()); menuExt.ok())
+        menuExt.value().deleteSubKey(name);
+    std::error_code error;
+    std::filesystem::remove(MenuScriptPath(name), error);
+    return S_OK;
+}
+
+HRESULT CMenuItemCatalogue::newItem(std::shared_ptr<IService>* item)
+{
+    if (!item)
+        return E_POINTER;
+    std::shared_ptr<Dispatchable> object;
+    if (const HRESULT result = createInstance(CLSID_CService, IID_IService, &object); FAILED(result))
+        return result;
+    *item = asService(object);
+    return *item ? S_OK : E_NOINTERFACE;
+}
+
+HRESULT CMenuItemCatalogue::copyItem(const std::shared_ptr<IService>& source, std::shared_ptr<IService>* copy)
+{
+    if (!source || !copy)
+        return E_POINTER;
+    std::shared_ptr<IService> created;
+    if (const HRESULT result = newItem(&created); FAILED(result))
+        return result;
+    if (const HRESULT result = source->CopyTo(created); FAILED(result))
+        return result;
+    QString label;
+    if (const HRESULT result = source->get_Label(&label); FAILED(result))
+        return result;
+    created->put_Label(loadStringW(kCopyOfText, kCopyOfBufferSize) + label);
+    *copy = std::move(created);
+    return S_OK;
+}
+
+} // namespace quillbrook
