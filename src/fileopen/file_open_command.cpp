@@ -6,6 +6,7 @@
 #include "interfaces/text_box.h"
 #include "platform/charset.h"
 #include "platform/file_descriptor.h"
+#include "platform/file_io.h"
 #include "platform/file_dialog_request.h"
 #include "platform/modal_interactions.h"
 #include "platform/path_exists.h"
@@ -41,24 +42,6 @@ void tellUser(const QString& text, const QString& caption)
 {
     ModalInteractions& interactions = modalInteractions();
     interactions.messageBox(interactions.foregroundWindow(), text, caption, MB_OK);
-}
-
-// Reads up to `data.size()` bytes, stopping early at the end of the file; `data` keeps what was read.
-HRESULT readUpTo(int fd, std::string& data, const std::string& path)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t got = ::read(fd, data.data() + done, data.size() - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return lastErrorFor(path);
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    data.resize(done);
-    return S_OK;
 }
 
 } // namespace
@@ -136,15 +119,8 @@ HRESULT CFileOpenService::readText(const std::string& path, std::int32_t codePag
     if (size >> 32)
         return kFileTooLarge;
     std::string data;
-    try {
-        data.resize(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (const std::length_error&) {
-        return E_OUTOFMEMORY;
-    }
-    if (const HRESULT hr = readUpTo(file.get(), data, path); FAILED(hr))
-        return hr;
+    if (const Win32Error error = readUpTo(file.get(), static_cast<std::size_t>(size), data, path))
+        return HRESULT_FROM_WIN32(error);
     // bytesToText reads the data as if the zero bytes that end the text in every encoding followed it.
     text = bytesToText(data, codePage);
     return S_OK;

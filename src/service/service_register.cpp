@@ -6,6 +6,7 @@
 #include "platform/charset.h"
 #include "platform/file_descriptor.h"
 #include "platform/file_dialog_request.h"
+#include "platform/file_io.h"
 #include "platform/file_names.h"
 #include "platform/modal_interactions.h"
 #include "platform/path_exists.h"
@@ -33,19 +34,6 @@ HRESULT lastErrorFor(const std::string& path)
     return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno, path));
 }
 
-HRESULT writeAll(int fd, std::string_view data, const std::string& path)
-{
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return lastErrorFor(path);
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return S_OK;
-}
-
 // Copies the template's bytes as they are, block by block; a template that cannot be opened or
 // read leaves the rest of the file empty.
 HRESULT copyTemplate(const std::string& templatePath, int out, const std::string& outPath)
@@ -60,9 +48,8 @@ HRESULT copyTemplate(const std::string& templatePath, int out, const std::string
             continue;
         if (got <= 0)
             return S_OK;
-        if (const HRESULT hr = writeAll(out, std::string_view(block, static_cast<std::size_t>(got)), outPath);
-            FAILED(hr))
-            return hr;
+        if (const Win32Error error = writeAll(out, std::string_view(block, static_cast<std::size_t>(got)), outPath))
+            return HRESULT_FROM_WIN32(error);
         if (static_cast<std::size_t>(got) != sizeof block)
             return S_OK;
     }
@@ -182,7 +169,8 @@ HRESULT CService::writeTemporaryFile(const std::string& templatePath, bool& refu
     if (value.isNull())
         return S_OK;
     const QByteArray bytes = textToBytes(value, settings_.CodePage);
-    return writeAll(file.get(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), path);
+    return HRESULT_FROM_WIN32(
+        writeAll(file.get(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), path));
 }
 
 HRESULT CService::startEditor()

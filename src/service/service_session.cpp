@@ -6,6 +6,7 @@
 #include "platform/charset.h"
 #include "platform/editor_windows.h"
 #include "platform/file_descriptor.h"
+#include "platform/file_io.h"
 #include "platform/modal_interactions.h"
 #include "resources/string_table.h"
 #include "service/encodings.h"
@@ -26,37 +27,6 @@ constexpr HRESULT kFileTooLarge = static_cast<HRESULT>(0x80070065u);
 HRESULT lastErrorFor(const std::string& path)
 {
     return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno, path));
-}
-
-// Reads up to `size` bytes; fewer when the file has shrunk meanwhile.
-HRESULT readUpTo(int fd, std::size_t size, std::string& data, const std::string& path)
-{
-    data.resize(size);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(fd, data.data() + done, size - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return lastErrorFor(path);
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    data.resize(done);
-    return S_OK;
-}
-
-void writeAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
 }
 
 } // namespace
@@ -153,10 +123,11 @@ HRESULT CService::OnChangeNotification()
     if (stamp.value().size >> 32)
         return kFileTooLarge;
     std::string data;
-    if (const HRESULT hr = readUpTo(file.get(), static_cast<std::size_t>(stamp.value().size), data, path); FAILED(hr))
-        return hr;
+    if (const Win32Error error = readUpTo(file.get(), static_cast<std::size_t>(stamp.value().size), data, path))
+        return HRESULT_FROM_WIN32(error);
+    // The copy's own failure is not the session's.
     if (carbonCopy.valid())
-        writeAll(carbonCopy.get(), data);
+        writeAll(carbonCopy.get(), data, {});
     const QString text = bytesToText(data, settings_.CodePage);
 
     const TextBox box = TextBox::of(element_);

@@ -2,6 +2,7 @@
 // scripted dialogs whose encoding list the test works as a user would, and a test page.
 #pragma once
 
+#include "support/fresh_settings.h"
 #include "fileopen/code_page_hook.h"
 #include "fileopen/file_open_service.h"
 #include "platform/hive.h"
@@ -89,15 +90,7 @@ protected:
         widgetsApplication();
         for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
             home_.setEnvironment(variable, std::nullopt);
-        GlobalSettings& settings = globalSettings();
-        const GlobalSettings fresh;
-        for (auto field : {&GlobalSettings::FileOpenMenuItem, &GlobalSettings::FileOpenExtensions,
-                           &GlobalSettings::LastOpenedFile, &GlobalSettings::TempFolderPath,
-                           &GlobalSettings::ScriptsFolderPath})
-            settings.*field = fresh.*field;
-        settings.FileOpenSpecifyCodePage = fresh.FileOpenSpecifyCodePage;
-        settings.FileOpenCodePage = fresh.FileOpenCodePage;
-        settings.Load(std::string());
+        loadFreshGlobalSettings();
         script_.setForegroundWindow(0x2A);
         service_ = std::make_shared<CFileOpenService>();
     }

@@ -1,5 +1,7 @@
 #include "session_fixture.h"
 
+#include "support/fresh_settings.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <fstream>
@@ -62,21 +64,8 @@ SessionTest::SessionTest() : locale_("C.UTF-8"), control_(home_.root())
         home_.setEnvironment(variable, std::nullopt);
     home_.setEnvironment("QUILLBROOK_TEST_EDITOR_CONTROL", control_.fifo().string());
     home_.setEnvironment("QUILLBROOK_TEST_EDITOR_LOG", control_.log().string());
-    // The process-wide settings as a new process has them, loaded from this test's hive.
+    loadFreshGlobalSettings();
     GlobalSettings& settings = globalSettings();
-    const GlobalSettings fresh;
-    for (auto field : {&GlobalSettings::TempFolderPath, &GlobalSettings::ScriptsFolderPath,
-                       &GlobalSettings::TempFileNameTemplate, &GlobalSettings::DefaultLabel,
-                       &GlobalSettings::DefaultEditorName, &GlobalSettings::DefaultEditorProgramFile,
-                       &GlobalSettings::DefaultExtension, &GlobalSettings::FileOpenMenuItem,
-                       &GlobalSettings::FileOpenExtensions, &GlobalSettings::LastOpenedFile,
-                       &GlobalSettings::LastDeletedFileBackup})
-        settings.*field = fresh.*field;
-    for (auto field : {&GlobalSettings::SessionID, &GlobalSettings::FileOpenSpecifyCodePage,
-                       &GlobalSettings::FileOpenCodePage, &GlobalSettings::BackupLastDeletedFile,
-                       &GlobalSettings::ChangeNotificationSyncDelay, &GlobalSettings::DelayToDeleteTemporaryFile})
-        settings.*field = fresh.*field;
-    settings.Load(std::string());
     settings.ChangeNotificationSyncDelay = 0;
     settings.DelayToDeleteTemporaryFile = 0;
     EXPECT_EQ(changeWatcher().Start(), S_OK);

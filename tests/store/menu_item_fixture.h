@@ -13,6 +13,7 @@
 #include <string>
 
 #include "settings_fixture.h"
+#include "support/fresh_settings.h"
 
 namespace quillbrook::testing {
 
@@ -21,16 +22,7 @@ protected:
     MenuItemTest()
     {
         home_.setEnvironment("QUILLBROOK_SYSTEM_FOLDER", (home_.root() / "system").string());
-        GlobalSettings& settings = globalSettings();
-        const GlobalSettings fresh;
-        for (auto field : {&GlobalSettings::TempFolderPath, &GlobalSettings::ScriptsFolderPath,
-                           &GlobalSettings::TempFileNameTemplate, &GlobalSettings::DefaultLabel,
-                           &GlobalSettings::DefaultEditorName, &GlobalSettings::DefaultEditorProgramFile,
-                           &GlobalSettings::DefaultExtension, &GlobalSettings::FileOpenMenuItem,
-                           &GlobalSettings::FileOpenExtensions, &GlobalSettings::LastOpenedFile,
-                           &GlobalSettings::LastDeletedFileBackup})
-            settings.*field = fresh.*field;
-        settings.Load(std::string());
+        loadFreshGlobalSettings();
     }
 
     static std::string scriptsFolder() { return globalSettings().ScriptsFolderPath; }

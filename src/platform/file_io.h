@@ -1,0 +1,19 @@
+// Whole reads and writes on a file descriptor, as the original's single ReadFile and WriteFile
+// calls did them: retried across interruptions and short transfers.
+#pragma once
+
+#include "platform/win32_error.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quillbrook {
+
+// Reads up to `size` bytes into `data`, fewer when the file ends first. The error of a failed read
+// names `path` for the Win32 code; a buffer that cannot be had is ERROR_OUTOFMEMORY.
+Win32Error readUpTo(int fd, std::size_t size, std::string& data, const std::string& path);
+// Writes all of `data`.
+Win32Error writeAll(int fd, std::string_view data, const std::string& path);
+
+} // namespace quillbrook
