@@ -1,7 +1,8 @@
 // The interfaces room: the system's automation interfaces as its type library states them
 // (members in vtable order, names, DISPIDs, parameter names, help strings, class and interface
 // ids), each with the type-info table that drives its dispatch and its introspection.
-// The browser's page interfaces that the system calls are described the same way.
+// The browser's page interfaces that the system calls are described the same way, with the
+// proxies that reach them on a page that another process serves on the bus.
 #pragma once
 
 #include "interfaces/htmlwindowevents.h"
@@ -12,4 +13,5 @@
 #include "interfaces/ihtmlinputtextelement.h"
 #include "interfaces/ihtmltextareaelement.h"
 #include "interfaces/iservice.h"
+#include "interfaces/remote_page.h"
 #include "interfaces/text_box.h"

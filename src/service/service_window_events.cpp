@@ -16,16 +16,14 @@ HRESULT CService::findWindowEventsConnectionPoint(std::shared_ptr<IConnectionPoi
         return hr;
     if (!window)
         return E_POINTER;
-    std::shared_ptr<Dispatchable> containerObject;
-    if (const HRESULT hr = window->QueryInterface(IID_IConnectionPointContainer, &containerObject); FAILED(hr))
-        return hr;
-    const auto container = std::dynamic_pointer_cast<IConnectionPointContainer>(containerObject);
+    const auto container = queryInterface<IConnectionPointContainer>(window);
     if (!container)
         return E_NOINTERFACE;
     std::shared_ptr<Dispatchable> pointObject;
     if (const HRESULT hr = container->FindConnectionPoint(DIID_HTMLWindowEvents, &pointObject); FAILED(hr))
         return hr;
-    point = std::dynamic_pointer_cast<IConnectionPoint>(pointObject);
+    // The object may be a proxy of a point in the page's process: ask it, as for every interface.
+    point = queryInterface<IConnectionPoint>(pointObject);
     return point ? S_OK : E_NOINTERFACE;
 }
 
