@@ -16,7 +16,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <map>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -149,14 +148,16 @@ public:
             return answer(message, message.createReply());
         }
         if (leaveGrace_.count() > 0)
-            hold(message.path(), message.service());
+            holdAtLeastOnce(message.path(), message.service());
         return answer(message, answerObjectCall(message, object, owner_));
     }
 
 private:
     struct Export {
         std::shared_ptr<Dispatchable> object;
-        std::set<QString> holders;
+        // How often each peer was handed the object, as the original counted references: a peer
+        // that was handed it twice (as a created object and as an event sink, say) releases twice.
+        std::map<QString, int> holders;
     };
 
     bool answer(const QDBusMessage& call, const std::optional<QDBusMessage>& reply)
@@ -198,17 +199,31 @@ private:
     // An object handed to nobody stays exported, unheld, until the exporter ends.
     void hold(const QString& path, const QString& peer)
     {
-        if (peer.isEmpty() || !exports_[path].holders.insert(peer).second)
+        if (peer.isEmpty())
             return;
-        if (holdsByPeer_[peer]++ == 0)
+        if (exports_[path].holders[peer]++ == 0 && holdsByPeer_[peer]++ == 0)
             watch(peer);
     }
 
-    void release(const QString& path, const QString& peer)
+    // A peer that calls an object holds it, without adding to what it was handed.
+    void holdAtLeastOnce(const QString& path, const QString& peer)
     {
         const auto exported = exports_.find(path);
-        if (exported == exports_.end() || exported->second.holders.erase(peer) == 0)
+        if (exported != exports_.end() && !exported->second.holders.contains(peer))
+            hold(path, peer);
+    }
+
+    void release(const QString& path, const QString& peer, bool everyHold = false)
+    {
+        const auto exported = exports_.find(path);
+        if (exported == exports_.end())
             return;
+        const auto holder = exported->second.holders.find(peer);
+        if (holder == exported->second.holders.end())
+            return;
+        if (!everyHold && --holder->second > 0)
+            return;
+        exported->second.holders.erase(holder);
         if (--holdsByPeer_[peer] == 0) {
             holdsByPeer_.erase(peer);
             peers_.removeWatchedService(peer);
@@ -258,7 +273,7 @@ private:
                 held.push_back(path);
         }
         for (const QString& path : held)
-            release(path, peer);
+            release(path, peer, true);
     }
 
     std::optional<QDBusMessage> factoryCall(const QDBusMessage& call)
