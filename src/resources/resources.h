@@ -2,5 +2,6 @@
 // by the same ids.
 #pragma once
 
+#include "resources/dialog_templates.h"
 #include "resources/format_text.h"
 #include "resources/string_table.h"

@@ -2,4 +2,5 @@
 // the modal interactions that the earlier rooms reach through the platform room's interface.
 #pragma once
 
+#include "ui/dialog_builder.h"
 #include "ui/qt_modal_interactions.h"
