@@ -4,7 +4,7 @@
 
 namespace quillbrook::resources {
 
-const std::array<StringTableEntry, 57> kStringTable = {{
+const std::array<StringTableEntry, 59> kStringTable = {{
     {100, u"Quillbrook",
      u"Quillbrook"},
     {101, u"Script Files Folder",
@@ -119,6 +119,10 @@ const std::array<StringTableEntry, 57> kStringTable = {{
      u"新しいスクリプトフォルダは以前のスクリプトフォルダと同じです。何も移動しませんでした。"},
     {156, u"The new scripts folder lies inside the old scripts folder. Nothing has been moved.",
      u"新しいスクリプトフォルダが以前のスクリプトフォルダの中にあります。何も移動しませんでした。"},
+    {157, u"Enter a menu item name.",
+     u"メニュー項目名を入力してください。"},
+    {158, u"%s cannot be a menu item name. Do not use \\ / : * ? \" < > | or control characters, \".\" or \"..\", and keep the name short.",
+     u"%s はメニュー項目名にできません。\\ / : * ? \" < > | や制御文字、\".\" や \"..\" は使わず、短い名前にしてください。"},
 }};
 
 } // namespace quillbrook::resources

@@ -12,6 +12,6 @@ struct StringTableEntry {
     std::u16string_view japanese;
 };
 
-extern const std::array<StringTableEntry, 57> kStringTable;
+extern const std::array<StringTableEntry, 59> kStringTable;
 
 } // namespace quillbrook::resources

@@ -7,7 +7,9 @@
 #include "server/shutdown_monitor.h"
 #include "server/termination_signals.h"
 #include "service/change_watcher.h"
+#include "service/menu_dialog_hook.h"
 #include "store/global_settings.h"
+#include "ui/dialogs.h"
 #include "ui/qt_modal_interactions.h"
 
 #include <QApplication>
@@ -55,6 +57,7 @@ HRESULT runServer(int& argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QtModalInteractions dialogs;
     const ScopedModalInteractions useDialogs(dialogs);
+    setMenuDialogRunner([](std::int32_t owner) { runMenuItemsDialog(static_cast<WindowId>(owner)); });
 
     if (const HRESULT result = globalSettings().Load(std::string()); FAILED(result))
         return result;

@@ -1,5 +1,6 @@
 #include "service/service.h"
 
+#include "service/menu_dialog_hook.h"
 #include "store/global_settings.h"
 
 namespace quillbrook {
@@ -22,10 +23,12 @@ HRESULT CService::OpenFile(const std::shared_ptr<Dispatchable>&)
     return S_OK;
 }
 
-// The dialogs arrive with their own room; until then this says so.
-HRESULT CService::ShowMenuDialog(std::int32_t)
+// The dialog lives in a later room, which the program plugs in at start-up.
+HRESULT CService::ShowMenuDialog(std::int32_t WindowHandle)
 {
-    return E_NOTIMPL;
+    // Whatever the dialog does, the caller is told S_OK.
+    runMenuDialog(WindowHandle);
+    return S_OK;
 }
 
 HRESULT CService::LoadFromMenuExt(const QString& Label)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QWindow>
@@ -9,6 +10,8 @@
 
 #include "platform/charset.h"
 #include "platform/editor_windows.h"
+#include "resources/dialog_templates.h"
+#include "ui/dialog_builder.h"
 
 namespace quillbrook {
 namespace {
@@ -100,10 +103,47 @@ QString nameFilter(const FileDialogFilter& filter)
     return filter.description + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
-std::optional<std::string> chosenPath(QFileDialog& dialog)
+// A file dialog's extra controls: the child template built inside a container below the dialog's
+// own controls, and the hook told once they exist and again when the user confirms a file.
+class ExtraControls {
+public:
+    ExtraControls(QFileDialog& dialog, const std::optional<FileDialogExtraControls>& extra)
+    {
+        if (!extra || !extra->hook)
+            return;
+        const DialogTemplate* childTemplate = dialogTemplate(static_cast<unsigned>(extra->templateId));
+        auto* layout = qobject_cast<QGridLayout*>(dialog.layout());
+        if (childTemplate == nullptr || layout == nullptr)
+            return;
+        container_ = new QWidget(&dialog);
+        built_ = std::make_unique<BuiltDialog>(*childTemplate, messageLanguage(), container_);
+        container_->setMinimumSize(built_->dialog().size());
+        layout->addWidget(container_, layout->rowCount(), 0, 1, layout->columnCount());
+        built_->dialog().show();
+        hook_ = extra->hook;
+        customData_ = extra->customData;
+        hook_(FileDialogEvent::Initialized, *container_, customData_);
+    }
+
+    void fileOk() const
+    {
+        if (hook_)
+            hook_(FileDialogEvent::FileOk, *container_, customData_);
+    }
+
+private:
+    QWidget* container_ = nullptr; // owned by the file dialog
+    std::unique_ptr<BuiltDialog> built_;
+    FileDialogHook hook_;
+    std::intptr_t customData_ = 0;
+};
+
+std::optional<std::string> chosenPath(QFileDialog& dialog, const ExtraControls* extras = nullptr)
 {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    if (extras != nullptr)
+        extras->fileOk();
     return toNarrow(dialog.selectedFiles().constFirst());
 }
 
@@ -150,8 +190,9 @@ std::optional<std::string> QtModalInteractions::fileDialog(WindowId owner, const
     dialog.setDefaultSuffix(toWide(options.defaultExtension));
     if (!options.path.empty())
         dialog.selectFile(toWide(options.path));
+    const ExtraControls extras(dialog, options.extraControls);
     ownership.attach(dialog);
-    return chosenPath(dialog);
+    return chosenPath(dialog, &extras);
 }
 
 std::optional<std::string> QtModalInteractions::folderDialog(WindowId owner, const QString& title,

@@ -39,6 +39,11 @@ protected:
     std::string quillbrookProgram() const;
     const std::filesystem::path& root() const { return home_.root(); }
     PrivateBus& bus() { return *bus_; }
+    // Sets (or removes) a variable of the environment the programs started by the test inherit.
+    void setEnvironment(const std::string& name, const std::optional<std::string>& value)
+    {
+        home_.setEnvironment(name, value);
+    }
 
 private:
     TemporaryHome home_;

@@ -1,0 +1,260 @@
+#include "ui/menu_item_dialog.h"
+
+#include "platform/charset.h"
+#include "resources/format_text.h"
+#include "resources/string_table.h"
+#include "service/code_page_choices.h"
+#include "store/menu_item_catalogue.h"
+#include "store/menu_label.h"
+#include "ui/dialog_builder.h"
+#include "ui/dialog_routines.h"
+#include "ui/dialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <algorithm>
+
+namespace quillbrook {
+namespace {
+
+namespace id = menu_item_control;
+
+namespace text_id {
+constexpr unsigned NameCaption = 114;
+constexpr unsigned NameTaken = 115;
+constexpr unsigned EditorTitle = 116;
+constexpr unsigned EditorFilter = 117;
+constexpr unsigned EditorExtension = 120;
+constexpr unsigned CarbonCopyTitle = 118;
+constexpr unsigned CarbonCopyFilter = 119;
+constexpr unsigned TemplateTitle = 123;
+constexpr unsigned TemplateFilter = 124;
+constexpr unsigned NameEmpty = 157;
+constexpr unsigned NameNotStorable = 158;
+} // namespace text_id
+
+// The original formatted its messages into 512 characters and its filters into 260.
+constexpr std::size_t kMessageBuffer = 512;
+constexpr std::size_t kFilterBuffer = 260;
+constexpr std::size_t kTitleBuffer = 256;
+
+// The controls held narrow text: what the process charset cannot hold arrives as '?'.
+QString throughControls(const QString& text) { return toWide(toNarrow(text)); }
+
+class MenuItemDialog {
+public:
+    MenuItemDialog(QWidget* owner, IService& item, CMenuItemCatalogue& catalogue)
+        : built_(*dialogTemplate(dialog_id::MenuItem), messageLanguage(), owner), item_(item), catalogue_(catalogue)
+    {
+        built_.onInit([this] { initialize(); });
+        built_.onCommand([this](int command, int code) { return handle(command, code); });
+    }
+
+    int exec() { return built_.exec(); }
+
+private:
+    QLineEdit& edit(int control) const { return *built_.control<QLineEdit>(control); }
+    QCheckBox& box(int control) const { return *built_.control<QCheckBox>(control); }
+    QComboBox& encodings() const { return *built_.control<QComboBox>(id::CodePage); }
+
+    void initialize()
+    {
+        built_.dialog().setWindowIcon(QApplication::windowIcon());
+        CenterWindow(built_.dialog());
+        loadControls();
+        updateControls();
+        edit(id::Label).setFocus();
+    }
+
+    bool handle(int command, int code)
+    {
+        if (code != notification::Clicked)
+            return false;
+        switch (command) {
+        case IDOK:
+            accept();
+            return true;
+        case id::CarbonCopy:
+        case id::UseTemplateFile:
+            updateControls();
+            return true;
+        case id::BrowseEditorProgram:
+            browse(text_id::EditorTitle, loadString(text_id::EditorFilter, kFilterBuffer),
+                   loadString(text_id::EditorExtension, kFilterBuffer), false, id::EditorProgramFile);
+            return true;
+        case id::BrowseCarbonCopyFile:
+            browseWithExtension(text_id::CarbonCopyTitle, text_id::CarbonCopyFilter, true, id::CarbonCopyFile);
+            return true;
+        case id::BrowseTemplateFile:
+            browseWithExtension(text_id::TemplateTitle, text_id::TemplateFilter, false, id::TemplateFile);
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    void loadText(int control, HRESULT (IService::*get)(QString*))
+    {
+        QString value;
+        (item_.*get)(&value);
+        edit(control).setText(throughControls(value));
+    }
+
+    void loadCheck(int control, HRESULT (IService::*get)(VARIANT_BOOL*))
+    {
+        VARIANT_BOOL value = VARIANT_FALSE;
+        (item_.*get)(&value);
+        box(control).setChecked(value != VARIANT_FALSE);
+    }
+
+    void storeText(int control, HRESULT (IService::*put)(const QString&))
+    {
+        (item_.*put)(throughControls(edit(control).text()));
+    }
+
+    // A checked box is stored as 1, not as VARIANT_TRUE.
+    void storeCheck(int control, HRESULT (IService::*put)(VARIANT_BOOL))
+    {
+        (item_.*put)(box(control).isChecked() ? VARIANT_BOOL{1} : VARIANT_FALSE);
+    }
+
+    // In the order the properties are read and written.
+    void loadControls()
+    {
+        loadText(id::Label, &IService::get_Label);
+        loadText(id::EditorName, &IService::get_EditorName);
+        loadText(id::EditorProgramFile, &IService::get_EditorProgramFile);
+        loadText(id::CommandLine, &IService::get_CommandLine);
+        loadText(id::Extension, &IService::get_Extension);
+        loadText(id::CarbonCopyFile, &IService::get_CarbonCopyFile);
+        loadCheck(id::UseTemplateFile, &IService::get_UseTemplateFile);
+        loadText(id::TemplateFile, &IService::get_TemplateFile);
+        loadCheck(id::CloseAtSaving, &IService::get_CloseAtSaving);
+        loadCheck(id::DeleteTemporaryFile, &IService::get_DeleteTemporaryFile);
+        loadCheck(id::CarbonCopy, &IService::get_CarbonCopy);
+        loadCheck(id::AlwaysAskTemplate, &IService::get_AlwaysAskTemplate);
+
+        std::int32_t codePage = 0;
+        item_.get_CodePage(&codePage);
+        const EncodingList list = fillEncodingList(codePage);
+        QComboBox& combo = encodings();
+        combo.clear();
+        for (const EncodingListItem& row : list.items)
+            combo.addItem(row.text, row.codePage);
+        combo.setCurrentIndex(list.selectedIndex);
+    }
+
+    void storeControls()
+    {
+        storeText(id::Label, &IService::put_Label);
+        storeText(id::EditorName, &IService::put_EditorName);
+        storeText(id::EditorProgramFile, &IService::put_EditorProgramFile);
+        storeText(id::CommandLine, &IService::put_CommandLine);
+        storeText(id::Extension, &IService::put_Extension);
+        storeText(id::CarbonCopyFile, &IService::put_CarbonCopyFile);
+        storeCheck(id::UseTemplateFile, &IService::put_UseTemplateFile);
+        storeText(id::TemplateFile, &IService::put_TemplateFile);
+        storeCheck(id::CloseAtSaving, &IService::put_CloseAtSaving);
+        storeCheck(id::DeleteTemporaryFile, &IService::put_DeleteTemporaryFile);
+        storeCheck(id::CarbonCopy, &IService::put_CarbonCopy);
+        storeCheck(id::AlwaysAskTemplate, &IService::put_AlwaysAskTemplate);
+
+        const QComboBox& combo = encodings();
+        if (combo.currentIndex() < 0)
+            return;
+        std::vector<EncodingListItem> rows;
+        for (int row = 0; row < combo.count(); ++row)
+            rows.push_back({combo.itemText(row), combo.itemData(row).toInt()});
+        item_.put_CodePage(readEncodingChoice(rows, combo.currentIndex(), 0));
+    }
+
+    void updateControls()
+    {
+        EnableControls(built_, {id::CarbonCopyFile, id::BrowseCarbonCopyFile}, box(id::CarbonCopy).isChecked());
+        EnableControls(built_, {id::TemplateFile, id::BrowseTemplateFile, id::AlwaysAskTemplate},
+                       box(id::UseTemplateFile).isChecked());
+    }
+
+    void browse(unsigned titleId, std::string filter, std::string extension, bool save, int field)
+    {
+        FileDialogRequest request;
+        request.Title = loadString(titleId, kTitleBuffer);
+        request.Filter = std::move(filter);
+        request.DefaultExtension = std::move(extension);
+        request.Save = save;
+        request.TargetControl = field;
+        request.Path = toNarrow(edit(field).text());
+        BrowseForFile(built_, request);
+    }
+
+    // The filter's "%s" and the default extension are the extension field's text.
+    void browseWithExtension(unsigned titleId, unsigned filterId, bool save, int field)
+    {
+        const std::string extension = toNarrow(edit(id::Extension).text());
+        browse(titleId, formatText(loadString(filterId, kFilterBuffer), {extension, extension}), extension, save,
+               field);
+    }
+
+    // Empty names and names that cannot be a registry key and a script file are refused here, or
+    // the item would address the context-menu key itself or a place outside the scripts folder.
+    void accept()
+    {
+        const QString name = throughControls(edit(id::Label).text());
+        if (name.isEmpty())
+            return refuseName(loadStringW(text_id::NameEmpty, kMessageBuffer));
+        if (!isStorableLabel(name))
+            return refuseName(formatText(loadStringW(text_id::NameNotStorable, kMessageBuffer), {name}));
+        if (nameTaken(name))
+            return refuseName(formatText(loadStringW(text_id::NameTaken, kMessageBuffer), {name}));
+        storeControls();
+        built_.end(IDOK);
+    }
+
+    // Another item's name, in any letter case: the hive's key names ignore case, so two such
+    // items would share one entry.
+    bool nameTaken(const QString& name) const
+    {
+        // The catalogue skips the edited object by identity; the reference is not owned here.
+        const std::shared_ptr<IService> self(std::shared_ptr<void>(), &item_);
+        if (catalogue_.FindByLabel(toNarrow(name), self))
+            return true;
+        const std::shared_ptr<Dispatchable> selfIdentity = identityOf(self);
+        return std::any_of(catalogue_.items().begin(), catalogue_.items().end(), [&](const auto& listed) {
+            QString label;
+            return identityOf(listed) != selfIdentity && SUCCEEDED(listed->get_Label(&label)) &&
+                   label.compare(name, Qt::CaseInsensitive) == 0;
+        });
+    }
+
+    static std::shared_ptr<Dispatchable> identityOf(const std::shared_ptr<IService>& object)
+    {
+        std::shared_ptr<Dispatchable> unknown;
+        if (object)
+            object->QueryInterface(IID_IUnknown, &unknown);
+        return unknown;
+    }
+
+    void refuseName(const QString& message)
+    {
+        modalInteractions().messageBox(static_cast<WindowId>(built_.dialog().winId()),
+                                       message.left(static_cast<qsizetype>(kMessageBuffer - 1)),
+                                       loadStringW(text_id::NameCaption, kMessageBuffer), MB_OK);
+        SelectAllAndFocus(built_, id::Label);
+    }
+
+    BuiltDialog built_;
+    IService& item_;
+    CMenuItemCatalogue& catalogue_;
+};
+
+} // namespace
+
+int runMenuItemDialog(QWidget* owner, IService& item, CMenuItemCatalogue& catalogue)
+{
+    MenuItemDialog dialog(owner, item, catalogue);
+    return dialog.exec();
+}
+
+} // namespace quillbrook
