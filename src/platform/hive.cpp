@@ -5,6 +5,7 @@
 #include "platform/hive.h"
 
 #include "platform/charset.h"
+#include "platform/file_descriptor.h"
 #include "platform/folders.h"
 
 #include <sqlite3.h>
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <limits>
 #include <mutex>
@@ -24,6 +26,7 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
+#include <sys/file.h>
 
 namespace quillbrook {
 namespace {
@@ -88,6 +91,26 @@ Win32Error win32FromErrno(int err)
 
 // SQLite takes a file shorter than its header for an empty database, and would write over it: a
 // file that is neither empty nor starts like an SQLite database is refused before SQLite sees it.
+// Held while a process opens the hive: the check of the file's kind and the creation of the schema
+// by another process must not interleave, or a header half written by one looks like a file that
+// is not a hive to the other. SQLite's own locks are fcntl locks; flock locks do not meet them.
+class OpeningLock {
+public:
+    explicit OpeningLock(const std::filesystem::path& file)
+        : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (!fd_.valid())
+            fd_ = FileDescriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd_.valid())
+            while (::flock(fd_.get(), LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+
+private:
+    // Closing the descriptor releases the lock.
+    FileDescriptor fd_;
+};
+
 Win32Error checkFileKind(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
@@ -308,6 +331,7 @@ Win32Result<std::shared_ptr<HiveConnection>> HiveConnection::open(const HiveLoca
             return win32FromErrno(error.value());
     }
 
+    const OpeningLock opening(location.file);
     if (const Win32Error error = checkFileKind(location.file); error != ERROR_SUCCESS)
         return error;
 
