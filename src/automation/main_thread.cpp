@@ -40,7 +40,7 @@ public:
         pollfd waits[] = {{finished_.fd(), POLLIN, 0}, {stop.fd(), POLLIN, 0}};
         while (poll(waits, 2, -1) < 0) {
             if (errno != EINTR)
-                return abandon(HRESULT_FROM_WIN32(win32ErrorFromErrno(errno)));
+                return abandon(hresultFromErrno(errno));
         }
         return abandon(E_ABORT);
     }

@@ -29,13 +29,6 @@ constexpr std::size_t kTitleBuffer = 256;
 constexpr std::size_t kFilterBuffer = 260;
 constexpr std::size_t kCaptionBuffer = 256;
 constexpr std::size_t kMessageBuffer = 512;
-// The original's failure for a file of 4 GiB or more.
-constexpr HRESULT kFileTooLarge = static_cast<HRESULT>(0x80070065u);
-
-HRESULT lastErrorFor(const std::string& path)
-{
-    return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno, path));
-}
 
 // An OK message box owned by the window the user works in.
 void tellUser(const QString& text, const QString& caption)
@@ -108,10 +101,10 @@ HRESULT CFileOpenService::readText(const std::string& path, std::int32_t codePag
     // Not blocking, so that a named pipe cannot hold the server until someone writes to it.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!file.valid())
-        return lastErrorFor(path);
+        return hresultFromErrno(errno, path);
     struct stat status {};
     if (::fstat(file.get(), &status) != 0)
-        return lastErrorFor(path);
+        return hresultFromErrno(errno, path);
     // The original could open files only; a folder, a pipe or a device is refused as it refused a folder.
     if (!S_ISREG(status.st_mode))
         return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);

@@ -10,6 +10,10 @@
 
 namespace quillbrook {
 
+// What reading a file of 4 GiB or more gives: the original read a whole file in one call whose
+// size has 32 bits.
+inline constexpr HRESULT kFileTooLarge = static_cast<HRESULT>(0x80070065u);
+
 // Reads up to `size` bytes into `data`, fewer when the file ends first. The error of a failed read
 // names `path` for the Win32 code; a buffer that cannot be had is ERROR_OUTOFMEMORY.
 Win32Error readUpTo(int fd, std::size_t size, std::string& data, const std::string& path);

@@ -11,17 +11,11 @@ namespace quillbrook {
 
 StopEvent::StopEvent() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
-StopEvent::~StopEvent()
-{
-    if (fd_ >= 0)
-        close(fd_);
-}
-
 void StopEvent::set()
 {
     // The counter is never read back, so the descriptor stays readable: a manual-reset event.
     const std::uint64_t one = 1;
-    while (write(fd_, &one, sizeof one) < 0 && errno == EINTR) {
+    while (write(fd_.get(), &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 
@@ -35,7 +29,7 @@ bool StopEvent::waitFor(std::chrono::milliseconds timeout) const
     using Clock = std::chrono::steady_clock;
     const bool forever = timeout.count() < 0;
     const auto deadline = Clock::now() + timeout;
-    pollfd entry{fd_, POLLIN, 0};
+    pollfd entry{fd_.get(), POLLIN, 0};
     while (true) {
         int waitMs = -1;
         if (!forever) {

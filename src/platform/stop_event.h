@@ -3,6 +3,8 @@
 // delay of a worker is interruptible by it, since a thread cannot be terminated here.
 #pragma once
 
+#include "platform/file_descriptor.h"
+
 #include <chrono>
 
 namespace quillbrook {
@@ -10,20 +12,19 @@ namespace quillbrook {
 class StopEvent {
 public:
     StopEvent();
-    ~StopEvent();
     StopEvent(const StopEvent&) = delete;
     StopEvent& operator=(const StopEvent&) = delete;
 
     void set();
     bool isSet() const;
     // Readable (POLLIN) once the event is set; for poll() together with other descriptors.
-    int fd() const { return fd_; }
+    int fd() const { return fd_.get(); }
     // Waits until the event is set or `timeout` has passed; true when it is set. A negative
     // timeout waits without limit. This is the interruptible sleep of a worker thread.
     bool waitFor(std::chrono::milliseconds timeout) const;
 
 private:
-    int fd_ = -1;
+    FileDescriptor fd_;
 };
 
 } // namespace quillbrook

@@ -77,6 +77,12 @@ constexpr HRESULT HRESULT_FROM_WIN32(Win32Error e)
 // failure is not about a file.
 Win32Error win32ErrorFromErrno(int err, const std::filesystem::path& path = {});
 
+// The HRESULT of a failed system call: HRESULT_FROM_WIN32 of the Win32 code of `err`.
+inline HRESULT hresultFromErrno(int err, const std::filesystem::path& path = {})
+{
+    return HRESULT_FROM_WIN32(win32ErrorFromErrno(err, path));
+}
+
 // A Win32 code carried with a value: the value is meaningful only when error() is ERROR_SUCCESS.
 template <class T>
 class [[nodiscard]] Win32Result {

@@ -1,6 +1,7 @@
 #include "server/registry_entries.h"
 
 #include "platform/file_descriptor.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
 
 #include <fcntl.h>
@@ -42,15 +43,7 @@ Win32Error writeTextFile(const std::string& path, std::string_view text)
     const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!file.valid())
         return win32ErrorFromErrno(errno, path);
-    while (!text.empty()) {
-        const ssize_t written = ::write(file.get(), text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return win32ErrorFromErrno(errno, path);
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return ERROR_SUCCESS;
+    return writeAll(file.get(), text, path);
 }
 
 Win32Error removeFile(const std::string& path)

@@ -1,5 +1,6 @@
 #include "service/change_watcher.h"
 
+#include "platform/file_descriptor.h"
 #include "store/global_settings.h"
 
 #include <cerrno>
@@ -26,21 +27,12 @@ class FolderWatch {
 public:
     explicit FolderWatch(const std::string& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
     {
-        if (fd_ >= 0 && inotify_add_watch(fd_, folder.c_str(), kLastWriteEvents | IN_ONLYDIR) < 0) {
-            close(fd_);
-            fd_ = -1;
-        }
+        if (fd_.valid() && inotify_add_watch(fd_.get(), folder.c_str(), kLastWriteEvents | IN_ONLYDIR) < 0)
+            fd_.reset();
     }
-    ~FolderWatch()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    FolderWatch(const FolderWatch&) = delete;
-    FolderWatch& operator=(const FolderWatch&) = delete;
 
-    bool watching() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool watching() const { return fd_.valid(); }
+    int fd() const { return fd_.get(); }
 
     struct Batch {
         bool changed = false;
@@ -54,7 +46,7 @@ public:
         Batch batch;
         alignas(inotify_event) char buffer[4096];
         while (true) {
-            const ssize_t length = read(fd_, buffer, sizeof buffer);
+            const ssize_t length = read(fd_.get(), buffer, sizeof buffer);
             if (length < 0 && errno == EINTR)
                 continue;
             if (length < 0) {
@@ -72,7 +64,7 @@ public:
     }
 
 private:
-    int fd_ = -1;
+    FileDescriptor fd_;
 };
 
 // The worker thread. Blocked on the folder and the stop event between changes; every change
@@ -115,7 +107,7 @@ HRESULT ChangeWatcher::Start()
     Stop();
     auto stop = std::make_unique<StopEvent>();
     if (stop->fd() < 0)
-        return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno));
+        return hresultFromErrno(errno);
     std::promise<bool> started;
     std::future<bool> watching = started.get_future();
     try {

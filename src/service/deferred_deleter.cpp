@@ -16,7 +16,7 @@ HRESULT DeferredDeleter::Start(Job job)
     Stop();
     stop_ = std::make_unique<StopEvent>();
     if (stop_->fd() < 0)
-        return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno));
+        return hresultFromErrno(errno);
     {
         const std::lock_guard lock(mutex_);
         abandoned_ = false;

@@ -29,11 +29,6 @@ constexpr std::size_t kMessageBuffer = 512;
 constexpr std::size_t kFilterBuffer = 260;
 constexpr std::size_t kTemplateCopyBlock = 4096;
 
-HRESULT lastErrorFor(const std::string& path)
-{
-    return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno, path));
-}
-
 // Copies the template's bytes as they are, block by block; a template that cannot be opened or
 // read leaves the rest of the file empty.
 HRESULT copyTemplate(const std::string& templatePath, int out, const std::string& outPath)
@@ -154,7 +149,7 @@ HRESULT CService::writeTemporaryFile(const std::string& templatePath, bool& refu
     // Exclusive: a file that appeared meanwhile is never overwritten. Private: page text may be.
     const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!file.valid())
-        return lastErrorFor(path);
+        return hresultFromErrno(errno, path);
     if (!templatePath.empty() && PathExists(templatePath))
         return copyTemplate(templatePath, file.get(), path);
 

@@ -19,17 +19,6 @@
 #include <unistd.h>
 
 namespace quillbrook {
-namespace {
-
-// The original's failure for a file of 4 GiB or more.
-constexpr HRESULT kFileTooLarge = static_cast<HRESULT>(0x80070065u);
-
-HRESULT lastErrorFor(const std::string& path)
-{
-    return HRESULT_FROM_WIN32(win32ErrorFromErrno(errno, path));
-}
-
-} // namespace
 
 bool CService::isActive() const
 {
@@ -112,13 +101,13 @@ HRESULT CService::OnChangeNotification()
 
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid())
-        return lastErrorFor(path);
+        return hresultFromErrno(errno, path);
     FileDescriptor carbonCopy;
     if (settings_.CarbonCopy && !settings_.CarbonCopyFile.isEmpty()) {
         const std::string copyPath = toNarrow(settings_.CarbonCopyFile);
         carbonCopy = FileDescriptor(::open(copyPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (!carbonCopy.valid())
-            return lastErrorFor(copyPath);
+            return hresultFromErrno(errno, copyPath);
     }
     if (stamp.value().size >> 32)
         return kFileTooLarge;

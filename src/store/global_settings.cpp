@@ -4,6 +4,7 @@
 #include "resources/string_table.h"
 
 #include <filesystem>
+#include <optional>
 #include <variant>
 
 namespace quillbrook {
@@ -74,13 +75,20 @@ HRESULT GlobalSettings::Load(const std::string& item)
         }
     };
     const auto resourceText = [](unsigned id, std::size_t buffer) { return [=] { return loadString(id, buffer); }; };
+    // Three defaults start from the documents folder, which is read from user-dirs.dirs: once.
+    std::optional<std::string> documents;
+    const auto documentsFolderOnce = [&documents] {
+        if (!documents)
+            documents = folderOrFallback(documentsFolder());
+        return *documents;
+    };
 
     readOrCompute("TempFolderPath", TempFolderPath,
                   [] { return joinPath(folderOrFallback(applicationDataFolder()), "Quillbrook"); });
     // Page text may be private: a temporary files folder made here is the user's alone.
     createFolderWithParents(TempFolderPath, 0700);
     readOrCompute("ScriptsFolderPath", ScriptsFolderPath,
-                  [] { return joinPath(folderOrFallback(documentsFolder()), "Quillbrook Scripts"); });
+                  [&] { return joinPath(documentsFolderOnce(), "Quillbrook Scripts"); });
     createFolderWithParents(ScriptsFolderPath);
     readString("TempFileNameTemplate", TempFileNameTemplate);
     readOrCompute("DefaultLabel", DefaultLabel, resourceText(string_id::DefaultLabel, kNameBuffer));
@@ -93,11 +101,11 @@ HRESULT GlobalSettings::Load(const std::string& item)
     readString("FileOpenExtensions", FileOpenExtensions);
     readDword("FileOpenSpecifyCodePage", FileOpenSpecifyCodePage);
     readDword("FileOpenCodePage", FileOpenCodePage);
-    readOrCompute("LastOpenedFile", LastOpenedFile, [] { return folderOrFallback(documentsFolder()); });
+    readOrCompute("LastOpenedFile", LastOpenedFile, [&] { return documentsFolderOnce(); });
     readDword("ChangeNotificationSyncDelay", ChangeNotificationSyncDelay);
     readDword("BackupLastDeletedFile", BackupLastDeletedFile);
     readOrCompute("LastDeletedFileBackup", LastDeletedFileBackup,
-                  [] { return folderOrFallback(documentsFolder()) + "/Quillbrook.txt"; });
+                  [&] { return documentsFolderOnce() + "/Quillbrook.txt"; });
     readDword("DelayToDeleteTemporaryFile", DelayToDeleteTemporaryFile);
     CloseKey();
 
