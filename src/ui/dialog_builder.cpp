@@ -1,6 +1,7 @@
 #include "ui/dialog_builder.h"
 
-#include <QApplication>
+#include "resources/application_icon.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -10,8 +11,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace quillbrook {
 namespace {
@@ -50,13 +54,64 @@ QRect DialogUnits::toPixels(const DialogRect& rect) const
 QFont dialogQFont(ResourceLanguage language)
 {
     const DialogFont wanted = dialogFont(language);
-    const QString family = toQString(wanted.family);
-    QFont font = QFontDatabase::families().contains(family)
-                     ? QFont(family)
+    QFont font = dialogFontInstalled(language)
+                     ? QFont(toQString(wanted.family))
                      : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSize(wanted.pointSize);
     return font;
 }
+
+bool dialogFontInstalled(ResourceLanguage language)
+{
+    return QFontDatabase::families().contains(toQString(dialogFont(language).family));
+}
+
+namespace {
+
+// The text as a control shows it: "&x" underlines x, "&&" is one ampersand.
+QString withoutMnemonics(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('&'))
+                ++i; // "&&" shows one ampersand
+            else
+                continue;
+        }
+        shown.append(text[i]);
+    }
+    return shown;
+}
+
+// The width a text-bearing control needs to show its text whole on one line, with its own
+// decoration (a button's margins and frame, a check box's indicator, a group box's title indent);
+// 0 for a control without such text or a static that wraps.
+int textWidthNeeded(QWidget& control)
+{
+    control.ensurePolished();
+    const QStyle* style = control.style();
+    if (auto* button = qobject_cast<QPushButton*>(&control)) {
+        const int sides = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                               style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+        return button->fontMetrics().horizontalAdvance(withoutMnemonics(button->text())) + sides;
+    }
+    // A check box's and a group box's hints hold their text on one line and their decoration;
+    // a label's too while it does not wrap.
+    if (qobject_cast<QCheckBox*>(&control) != nullptr)
+        return control.sizeHint().width();
+    if (qobject_cast<QGroupBox*>(&control) != nullptr)
+        return control.minimumSizeHint().width();
+    if (auto* label = qobject_cast<QLabel*>(&control)) {
+        if (label->text().isEmpty() || label->wordWrap())
+            return 0;
+        return label->sizeHint().width();
+    }
+    return 0;
+}
+
+} // namespace
 
 // The dialog window itself: Escape and the close button arrive as command 2.
 class BuiltDialog::Window final : public QDialog {
@@ -69,12 +124,19 @@ public:
             setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint);
             setWindowTitle(toQString(dialogTemplate.caption(language)));
+            // Icon 201 in the title bar and in the window switcher.
+            setWindowIcon(applicationIcon());
         } else if (parent != nullptr) {
             setWindowFlags(Qt::Widget);
         }
+        buildControls(dialogTemplate, language);
+        // The templates were laid out for their own font; a stand-in font may need more room
+        // for the same texts, which it gets by wider horizontal units for the whole dialog.
+        if (!dialogFontInstalled(language))
+            units_.baseX = std::max(units_.baseX, baseXFittingEveryText());
         setFixedSize(units_.toPixelsX(dialogTemplate.width),
                      units_.toPixelsY(dialogTemplate.height(language)));
-        buildControls(dialogTemplate, language);
+        placeControls();
     }
 
     void reject() override { sendCommand(2, notification::Clicked); }
@@ -110,7 +172,18 @@ protected:
     }
 
 private:
-    QWidget* makeControl(const ControlTemplate& control, ResourceLanguage language)
+    struct Placed {
+        QWidget* widget;
+        ControlKind kind;
+        DialogRect rect; // in the dialog's language
+    };
+
+    // Whether a static `height` dialog units high holds more than one line of the dialog font,
+    // a line being eight vertical units.
+    static bool holdsSeveralLines(int height) { return height >= 16; }
+
+    QWidget* makeControl(const ControlTemplate& control, ResourceLanguage language,
+                         const DialogRect& rect)
     {
         const QString text = toQString(control.text(language));
         const int id = control.id;
@@ -118,7 +191,10 @@ private:
         case ControlKind::Static:
         case ControlKind::HyperlinkStatic: {
             auto* label = new QLabel(text, this);
-            label->setWordWrap(!control.has(control_style::Centered));
+            // A static one line high shows its text on that line; wrapping would push the rest
+            // below its bottom edge, out of sight.
+            label->setWordWrap(!control.has(control_style::Centered) &&
+                               holdsSeveralLines(rect.height));
             const Qt::Alignment horizontal =
                 control.has(control_style::Centered) ? Qt::AlignHCenter : Qt::AlignLeft;
             const Qt::Alignment vertical =
@@ -128,7 +204,7 @@ private:
         }
         case ControlKind::IconStatic: {
             auto* label = new QLabel(this);
-            label->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+            label->setPixmap(applicationIcon().pixmap(32, 32));
             return label;
         }
         case ControlKind::Edit: {
@@ -180,15 +256,11 @@ private:
         QWidget* previousTabStop = nullptr;
         QLabel* waitingForBuddy = nullptr;
         for (const ControlTemplate& control : dialogTemplate.controls) {
-            QWidget* widget = makeControl(control, language);
+            const DialogRect rect = dialogTemplate.rect(control, language);
+            QWidget* widget = makeControl(control, language, rect);
+            placed_.push_back({widget, control.kind, rect});
             if (control.id != kNoControlId)
                 widget->setObjectName(QString::number(control.id));
-            QRect rect = units_.toPixels(dialogTemplate.rect(control, language));
-            // A drop-down list's template height includes the opened list; closed it is as high
-            // as its font makes it.
-            if (control.kind == ControlKind::DropDownList)
-                rect.setHeight(widget->sizeHint().height());
-            widget->setGeometry(rect);
             if (control.kind == ControlKind::GroupBox)
                 widget->lower();
             if (!control.has(control_style::TabStop))
@@ -212,6 +284,34 @@ private:
                 waitingForBuddy = static_cast<QLabel*>(widget);
         }
     }
+
+    // The narrowest average character width at which every control's text fits its rectangle.
+    int baseXFittingEveryText() const
+    {
+        int baseX = 1;
+        for (const Placed& control : placed_) {
+            const int needed = textWidthNeeded(*control.widget);
+            if (needed == 0)
+                continue;
+            while (DialogUnits{baseX, units_.baseY}.toPixelsX(control.rect.width) < needed)
+                ++baseX;
+        }
+        return baseX;
+    }
+
+    void placeControls()
+    {
+        for (const Placed& control : placed_) {
+            QRect rect = units_.toPixels(control.rect);
+            // A drop-down list's template height includes the opened list; closed it is as high
+            // as its font makes it.
+            if (control.kind == ControlKind::DropDownList)
+                rect.setHeight(control.widget->sizeHint().height());
+            control.widget->setGeometry(rect);
+        }
+    }
+
+    std::vector<Placed> placed_;
 };
 
 BuiltDialog::BuiltDialog(const DialogTemplate& dialogTemplate, ResourceLanguage language,

@@ -30,6 +30,11 @@ struct DialogUnits {
 // point size.
 QFont dialogQFont(ResourceLanguage language);
 
+// Whether the template's font for `language` is installed. When it is not, the builder widens
+// a dialog's horizontal unit as far as its texts need in the stand-in font, so that each shows
+// whole in its rectangle; with the template's own font the units are the font's, as they were.
+bool dialogFontInstalled(ResourceLanguage language);
+
 // Notification codes that accompany a command, as the original platform sends them.
 namespace notification {
 inline constexpr int Clicked = 0;            // button, check box; also Escape and Enter
@@ -60,6 +65,7 @@ public:
     {
         return qobject_cast<Widget*>(control(id));
     }
+    // The units the dialog was placed by: DialogUnits::of its font, widened for a stand-in font.
     const DialogUnits& units() const;
 
     void onInit(InitHandler handler);

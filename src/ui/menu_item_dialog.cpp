@@ -10,7 +10,6 @@
 #include "ui/dialog_routines.h"
 #include "ui/dialogs.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -61,7 +60,6 @@ private:
 
     void initialize()
     {
-        built_.dialog().setWindowIcon(QApplication::windowIcon());
         CenterWindow(built_.dialog());
         loadControls();
         updateControls();

@@ -90,7 +90,6 @@ QTreeWidget& MenuItemsDialog::list() const { return *dialog_.control<QTreeWidget
 void MenuItemsDialog::open()
 {
     QDialog& window = dialog_.dialog();
-    window.setWindowIcon(QApplication::windowIcon());
     CenterWindow(window);
 
     QTreeWidget& rows = list();

@@ -1,5 +1,7 @@
 #include "ui/menu_items_dialog.h"
 
+#include "fileopen/file_open_service_class.h"
+#include "service/change_watcher.h"
 #include "service/menu_dialog_hook.h"
 #include "service/service.h"
 #include "service/service_class.h"
@@ -10,16 +12,45 @@
 #include "../store/settings_fixture.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace quillbrook::testing {
 namespace {
 
 const QString kNotSelected = QStringLiteral("Menu item is not selected.");
+constexpr int kLabelField = 203; // in the menu item dialog
+
+QLineEdit& labelField(QWidget& itemDialog)
+{
+    return *itemDialog.findChild<QLineEdit*>(QString::number(kLabelField));
+}
+
+void click(QWidget& window, int control)
+{
+    window.findChild<QAbstractButton*>(QString::number(control))->click();
+}
+
+// The labels of the menu items saved in the hive, as a dialog opened now would list them.
+std::vector<QString> savedLabels()
+{
+    CMenuItemCatalogue saved;
+    saved.Load(std::string());
+    std::vector<QString> labels;
+    for (const auto& item : saved.items()) {
+        QString label;
+        item->get_Label(&label);
+        labels.push_back(label);
+    }
+    std::ranges::sort(labels);
+    return labels;
+}
 
 // The dialog over a private hive holding the items `labels`, in this order.
 class MenuItemsDialogTest : public StoreTest {
@@ -67,7 +98,10 @@ protected:
         return labels;
     }
 
+    ~MenuItemsDialogTest() override { changeWatcher().Stop(); } // the Options dialog restarts it
+
     ClassRegistration services_ = registerServiceClass();
+    ClassRegistration fileOpenServices_ = registerFileOpenServiceClass();
     ScriptedInteractions interactions_;
     bool shift_ = false;
     MenuItemsDialog dialog_{nullptr, [this] { return shift_; }};
@@ -191,6 +225,129 @@ TEST_F(MenuItemsDialogTest, TheDialogsMenuOpensTheAboutBox)
     EXPECT_EQ(items[0].id, 142);
     EXPECT_EQ(items[0].text, QStringLiteral("&Help..."));
     EXPECT_EQ(items[1].text, QStringLiteral("&About Quillbrook..."));
+}
+
+TEST_F(MenuItemsDialogTest, AddOpensAnEmptyItemAndOkListsAndSavesIt)
+{
+    open({"Edit"});
+    QString proposed;
+    bool iconShown = false;
+    WindowAnswerer itemDialog("QDialog", [&](QWidget& window) {
+        proposed = labelField(window).text();
+        iconShown = !window.windowIcon().pixmap(16, 16).isNull();
+        labelField(window).setText(QStringLiteral("Write in Kate"));
+        click(window, IDOK);
+    });
+    dialog_.built().command(202);
+    EXPECT_TRUE(itemDialog.answered());
+    EXPECT_EQ(proposed, QStringLiteral("&Edit with editor")) << "a new item's default label";
+    EXPECT_TRUE(iconShown);
+    ASSERT_EQ(rowLabels().size(), 2u);
+    EXPECT_EQ(rowLabels()[1], QStringLiteral("Write in Kate")) << "appended as the last row";
+    EXPECT_EQ(rowLabels(), catalogueLabels());
+    EXPECT_EQ(savedLabels(), (std::vector<QString>{"Edit", "Write in Kate"}));
+}
+
+TEST_F(MenuItemsDialogTest, AddCancelledListsAndSavesNothing)
+{
+    open({"Edit"});
+    WindowAnswerer itemDialog("QDialog", [](QWidget& window) {
+        labelField(window).setText(QStringLiteral("Never"));
+        click(window, IDCANCEL);
+    });
+    dialog_.built().command(202);
+    EXPECT_TRUE(itemDialog.answered());
+    EXPECT_EQ(rowLabels(), std::vector<QString>{"Edit"});
+    EXPECT_EQ(catalogueLabels(), std::vector<QString>{"Edit"});
+    EXPECT_EQ(savedLabels(), std::vector<QString>{"Edit"});
+}
+
+TEST_F(MenuItemsDialogTest, PropertyEditsTheLowestSelectedRowAndRenamesItInPlace)
+{
+    open({"Alpha", "Beta", "Gamma"});
+    const std::vector<QString> before = rowLabels();
+    select({2, 1});
+    QString shown;
+    WindowAnswerer itemDialog("QDialog", [&](QWidget& window) {
+        shown = labelField(window).text();
+        labelField(window).setText(QStringLiteral("Delta"));
+        click(window, IDOK);
+    });
+    dialog_.built().command(204);
+    EXPECT_TRUE(itemDialog.answered());
+    EXPECT_EQ(shown, before[1]);
+    std::vector<QString> expected = before;
+    expected[1] = QStringLiteral("Delta");
+    EXPECT_EQ(rowLabels(), expected) << "the row replaced where it was, no row added";
+    EXPECT_EQ(catalogueLabels(), expected);
+    std::ranges::sort(expected);
+    EXPECT_EQ(savedLabels(), expected) << "the entry of the old label is gone";
+}
+
+TEST_F(MenuItemsDialogTest, PropertyCancelledChangesNothing)
+{
+    open({"Alpha", "Beta"});
+    const std::vector<QString> before = rowLabels();
+    select({0});
+    WindowAnswerer itemDialog("QDialog", [](QWidget& window) {
+        labelField(window).setText(QStringLiteral("Renamed"));
+        click(window, IDCANCEL);
+    });
+    emit list().itemDoubleClicked(list().topLevelItem(0), 0);
+    EXPECT_TRUE(itemDialog.answered());
+    EXPECT_EQ(rowLabels(), before);
+    EXPECT_EQ(savedLabels(), (std::vector<QString>{"Alpha", "Beta"}));
+}
+
+TEST_F(MenuItemsDialogTest, OptionsOkSavesEveryItemAgain)
+{
+    open({"Alpha", "Beta"});
+    // Entries lost behind the dialog's back come back only if OK saves every listed item.
+    CMenuItemCatalogue behindTheBack;
+    behindTheBack.DeleteEntry(QStringLiteral("Alpha"));
+    behindTheBack.DeleteEntry(QStringLiteral("Beta"));
+    ASSERT_TRUE(savedLabels().empty());
+
+    QString title;
+    WindowAnswerer options("QDialog", [&](QWidget& window) {
+        title = window.windowTitle();
+        click(window, IDOK);
+    });
+    dialog_.built().command(205);
+    EXPECT_TRUE(options.answered());
+    EXPECT_EQ(title, QStringLiteral("Options"));
+    EXPECT_EQ(savedLabels(), (std::vector<QString>{"Alpha", "Beta"}));
+    EXPECT_EQ(rowLabels().size(), 2u);
+}
+
+TEST_F(MenuItemsDialogTest, OptionsCancelledSavesNothing)
+{
+    open({"Alpha"});
+    CMenuItemCatalogue behindTheBack;
+    behindTheBack.DeleteEntry(QStringLiteral("Alpha"));
+    WindowAnswerer options("QDialog", [](QWidget& window) { click(window, IDCANCEL); });
+    dialog_.built().command(205);
+    EXPECT_TRUE(options.answered());
+    EXPECT_TRUE(savedLabels().empty());
+}
+
+TEST_F(MenuItemsDialogTest, TheListHeadersShowWholeInBothLanguages)
+{
+    for (const char* language : {"en", "ja"}) {
+        SCOPED_TRACE(language);
+        home_.setEnvironment("LANGUAGE", std::string(language));
+        MenuItemsDialog dialog;
+        dialog.open();
+        EXPECT_FALSE(dialog.built().dialog().windowIcon().isNull());
+        const QTreeWidget& rows = dialog.list();
+        const QHeaderView& header = *rows.header();
+        const int margins = 2 * header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
+        for (int column = 0; column < rows.columnCount(); ++column) {
+            const QString title = rows.headerItem()->text(column);
+            EXPECT_LE(header.fontMetrics().horizontalAdvance(title) + margins, rows.columnWidth(column))
+                << title.toStdString();
+        }
+    }
 }
 
 TEST_F(MenuItemsDialogTest, ShowMenuDialogRunsThePluggedInRunnerAndAlwaysSucceeds)

@@ -1,7 +1,8 @@
 // Renders every dialog template, in English and in Japanese, to PNG files so that a person can
 // check that the texts are whole and not clipped. The dialogs are shown as the builder makes them
 // from their templates (lists empty, except the encoding lists, which get their choices so that
-// their longest text shows), each under a caption bar drawn like a window's title.
+// their longest text shows, and the menu items list, which gets its column headers as the dialog
+// sets them), each under a caption bar drawn like a window's title with the window's icon.
 //
 //   quillbrook-render-dialogs OUTPUT_FOLDER
 //
@@ -9,6 +10,7 @@
 #include "resources/dialog_templates.h"
 #include "resources/string_table.h"
 #include "ui/dialog_builder.h"
+#include "ui/menu_items_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,6 +19,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QTreeWidget>
 #include <cstdio>
 
 using namespace quillbrook;
@@ -69,6 +72,20 @@ void fillEncodingLists(const BuiltDialog& built, const DialogTemplate& dialogTem
     }
 }
 
+// The menu items list's headers (strings 103 to 105) at the widths the dialog gives its columns.
+void labelListColumns(const BuiltDialog& built, ResourceLanguage language)
+{
+    for (auto* list : built.dialog().findChildren<QTreeWidget*>()) {
+        list->setHeaderLabels({toQString(resourceText(103, language)),
+                               toQString(resourceText(104, language)),
+                               toQString(resourceText(105, language))});
+        const MenuListColumns widths = menuListColumnWidths(list->contentsRect().width());
+        list->setColumnWidth(0, widths.label);
+        list->setColumnWidth(1, widths.editor);
+        list->setColumnWidth(2, widths.extension);
+    }
+}
+
 // The dialog's picture, under a caption bar for a top-level dialog.
 QImage picture(const BuiltDialog& built, const DialogTemplate& dialogTemplate,
                ResourceLanguage language)
@@ -86,9 +103,12 @@ QImage picture(const BuiltDialog& built, const DialogTemplate& dialogTemplate,
                  QImage::Format_ARGB32);
     image.fill(QColor(0x40, 0x58, 0x90));
     QPainter painter(&image);
+    const int iconSize = 16;
+    const int iconTop = (captionHeight - iconSize) / 2;
+    painter.drawPixmap(6, iconTop, dialog.windowIcon().pixmap(iconSize, iconSize));
     painter.setFont(captionFont);
     painter.setPen(Qt::white);
-    painter.drawText(QRect(6, 0, image.width() - 12, captionHeight),
+    painter.drawText(QRect(6 + iconSize + 6, 0, image.width() - 18 - iconSize, captionHeight),
                      Qt::AlignVCenter | Qt::AlignLeft,
                      toQString(dialogTemplate.caption(language)));
     painter.drawPixmap(border, captionHeight, client);
@@ -124,6 +144,7 @@ int main(int argc, char** argv)
         for (const Language& language : kLanguages) {
             BuiltDialog built(*found, language.language);
             fillEncodingLists(built, *found, language.language);
+            labelListColumns(built, language.language);
             built.dialog().show();
             QApplication::processEvents();
             const QString path = QDir(folder).filePath(
