@@ -1,178 +1,23 @@
 #include "support/page_bus/served_page.h"
 
-#include "interfaces/remote_page.h"
-#include "support/page_bus/page_methods.h"
-
-#include <QDBusMessage>
-#include <QDBusVirtualObject>
-#include <algorithm>
 #include <gtest/gtest.h>
-#include <vector>
 
 namespace quillbrook::testing {
 
-namespace {
-
-using Object = std::shared_ptr<Dispatchable>;
-
-bool answers(const Object& object, const Guid& iid)
-{
-    Object facet;
-    return SUCCEEDED(object->QueryInterface(iid, &facet));
-}
-
-// "i(so)" as the single complete types "i", "(so)", for introspection.
-QStringList completeTypes(const char* signature)
-{
-    QStringList types;
-    int depth = 0;
-    for (const char* c = signature; *c; ++c) {
-        if (depth == 0)
-            types.append(QString());
-        types.last() += QLatin1Char(*c);
-        depth += *c == '(' ? 1 : *c == ')' ? -1 : 0;
-    }
-    return types;
-}
-
-QString methodXml(const char* name, const char* in, const char* out)
-{
-    QString xml = QStringLiteral("<method name=\"%1\">").arg(QLatin1String(name));
-    for (const QString& type : completeTypes(in))
-        xml += QStringLiteral("<arg type=\"%1\" direction=\"in\"/>").arg(type);
-    for (const QString& type : completeTypes(out))
-        xml += QStringLiteral("<arg type=\"%1\" direction=\"out\"/>").arg(type);
-    return xml + QStringLiteral("</method>");
-}
-
-} // namespace
-
-class ServedPage::Objects final : public QDBusVirtualObject, public PageObjects {
-public:
-    explicit Objects(QDBusConnection connection)
-        : connection_(std::move(connection)),
-          root_(QStringLiteral("/org/fernhollow/TestPage/%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
-    {
-        bus::registerBusTypes();
-        if (!connection_.registerVirtualObject(root_, this, QDBusConnection::SubPath))
-            ADD_FAILURE() << "cannot serve the test page at " << root_.toStdString() << ": "
-                          << connection_.lastError().message().toStdString();
-    }
-
-    ~Objects() override { connection_.unregisterObject(root_, QDBusConnection::UnregisterTree); }
-
-    bus::ObjectReference referenceOf(const Object& object) override
-    {
-        if (!object)
-            return {};
-        Object identity;
-        if (FAILED(object->QueryInterface(IID_IUnknown, &identity)) || !identity)
-            identity = object;
-        auto found = std::find(objects_.begin(), objects_.end(), identity);
-        if (found == objects_.end())
-            found = objects_.insert(found, identity);
-        const auto number = static_cast<qsizetype>(found - objects_.begin()) + 1;
-        return {connection_.baseService(), QDBusObjectPath(root_ + QLatin1Char('/') + QString::number(number))};
-    }
-
-    QDBusConnection connection() const override { return connection_; }
-
-    QString introspect(const QString& path) const override
-    {
-        const Object object = objectAt(path);
-        if (!object)
-            return {};
-        QString xml = QStringLiteral("<interface name=\"%1\">%2</interface>")
-                          .arg(QLatin1String(bus::kUnknownInterface), methodXml("QueryInterface", "s", "b"));
-        QString open;
-        for (const PageMethod& method : pageMethods()) {
-            if (!answers(object, method.interfaceInfo().iid))
-                continue;
-            const QString interface = pageBusInterface(method.interfaceInfo());
-            if (interface != open) {
-                xml += (open.isEmpty() ? QString() : QStringLiteral("</interface>"))
-                       + QStringLiteral("<interface name=\"%1\">").arg(interface);
-                open = interface;
-            }
-            xml += methodXml(method.name, method.inSignature, method.outSignature);
-        }
-        return open.isEmpty() ? xml : xml + QStringLiteral("</interface>");
-    }
-
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
-    {
-        // Introspection, properties and peer calls are Qt's to answer.
-        if (message.interface().startsWith(QLatin1String("org.freedesktop.DBus.")))
-            return false;
-        const Object object = objectAt(message.path());
-        if (!object)
-            return false;
-        connection.send(answer(message, object));
-        return true;
-    }
-
-private:
-    Object objectAt(const QString& path) const
-    {
-        if (!path.startsWith(root_ + QLatin1Char('/')))
-            return nullptr;
-        bool isNumber = false;
-        const qsizetype number = path.mid(root_.size() + 1).toLongLong(&isNumber);
-        if (!isNumber || number < 1 || number > static_cast<qsizetype>(objects_.size()))
-            return nullptr;
-        return objects_[static_cast<std::size_t>(number - 1)];
-    }
-
-    QDBusMessage answer(const QDBusMessage& message, const Object& object)
-    {
-        const QString interface = message.interface();
-        const QString member = message.member();
-        if ((interface.isEmpty() || interface == QLatin1String(bus::kUnknownInterface))
-            && member == QLatin1String("QueryInterface")) {
-            if (message.signature() != QLatin1String("s"))
-                return message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("QueryInterface takes (s)"));
-            return message.createReply(answersBusInterface(object, message.arguments().at(0).toString()));
-        }
-        for (const PageMethod& method : pageMethods()) {
-            const InterfaceInfo& info = method.interfaceInfo();
-            if (member != QLatin1String(method.name)
-                || (!interface.isEmpty() && interface != pageBusInterface(info)) || !answers(object, info.iid))
-                continue;
-            const QLatin1String inSignature(method.inSignature);
-            if (message.signature() != inSignature)
-                return message.createErrorReply(QDBusError::InvalidArgs,
-                                                QStringLiteral("%1 takes (%2)").arg(member, inSignature));
-            return message.createReply(method.answer(*this, object, message.arguments()));
-        }
-        return message.createErrorReply(QDBusError::UnknownMethod,
-                                        QStringLiteral("This object has no %1.%2").arg(interface, member));
-    }
-
-    static bool answersBusInterface(const Object& object, const QString& busInterface)
-    {
-        const auto methods = pageMethods();
-        return std::any_of(methods.begin(), methods.end(), [&](const PageMethod& method) {
-            return pageBusInterface(method.interfaceInfo()) == busInterface
-                   && answers(object, method.interfaceInfo().iid);
-        });
-    }
-
-    QDBusConnection connection_;
-    QString root_;
-    // The object at path root_/n is objects_[n - 1].
-    std::vector<Object> objects_;
-};
-
 ServedPage::ServedPage(QDBusConnection connection, std::shared_ptr<TestPage> page)
-    : page_(std::move(page)), objects_(std::make_unique<Objects>(std::move(connection)))
+    : page_(std::move(page)),
+      server_(std::move(connection),
+              QStringLiteral("/org/fernhollow/TestPage/%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
 {
+    if (!server_.error().isEmpty())
+        ADD_FAILURE() << server_.error().toStdString();
 }
 
 ServedPage::~ServedPage() = default;
 
 bus::ObjectReference ServedPage::referenceOf(const std::shared_ptr<Dispatchable>& object)
 {
-    return objects_->referenceOf(object);
+    return server_.referenceOf(object);
 }
 
 } // namespace quillbrook::testing

@@ -1,6 +1,6 @@
-// A TestPage on the bus, as the browser bridge serves a real page: every object of the page that a
-// caller reaches (element, document, window, connection point, form) is an object path on the
-// connection, answering org.fernhollow.Automation.Unknown.QueryInterface and the page interfaces'
+// A TestPage on the bus, served by the browser bridge's page server as it serves a real page:
+// every object of the page that a caller reaches (element, document, window, connection point,
+// form) is an object path on the connection, answering org.fernhollow.Automation.Unknown.QueryInterface and the page interfaces'
 // bus methods by calling the page's own objects. Sinks advised on the window over the bus receive
 // its events as Dispatch.Invoke by DISPID.
 //
@@ -13,6 +13,7 @@
 #pragma once
 
 #include "automation/bus_contract.h"
+#include "bridge/host/page_server.h"
 #include "support/page/test_page.h"
 
 #include <QDBusConnection>
@@ -32,10 +33,8 @@ public:
     bus::ObjectReference referenceOf(const std::shared_ptr<Dispatchable>& object);
 
 private:
-    class Objects;
-
     std::shared_ptr<TestPage> page_;
-    std::unique_ptr<Objects> objects_;
+    bridge::PageServer server_;
 };
 
 } // namespace quillbrook::testing

@@ -4,14 +4,17 @@
 #pragma once
 
 #include "automation/bus_contract.h"
+#include "bridge/host/pending_calls.h"
 
 #include <QDBusConnection>
+#include <memory>
 
-namespace quillbrook::testing {
+namespace quillbrook::bridge {
 
 class BusEventSink final : public Dispatchable {
 public:
-    BusEventSink(QDBusConnection connection, bus::ObjectReference sink);
+    // The calls to the remote sink are added to `deliveries`.
+    BusEventSink(QDBusConnection connection, bus::ObjectReference sink, std::shared_ptr<PendingDeliveries> deliveries);
     ~BusEventSink() override;
     BusEventSink(const BusEventSink&) = delete;
     BusEventSink& operator=(const BusEventSink&) = delete;
@@ -28,6 +31,7 @@ private:
 
     QDBusConnection connection_;
     bus::ObjectReference sink_;
+    std::shared_ptr<PendingDeliveries> deliveries_;
 };
 
-} // namespace quillbrook::testing
+} // namespace quillbrook::bridge

@@ -1,11 +1,11 @@
-#include "support/page_bus/bus_event_sink.h"
+#include "bridge/host/bus_event_sink.h"
 
 #include "automation/member_table.h"
 #include "interfaces/htmlwindowevents.h"
 
 #include <QDBusMessage>
 
-namespace quillbrook::testing {
+namespace quillbrook::bridge {
 
 namespace {
 
@@ -19,15 +19,19 @@ constexpr InterfaceInfo kSinkInfo{u"HTMLWindowEvents", DIID_HTMLWindowEvents, u"
 
 } // namespace
 
-BusEventSink::BusEventSink(QDBusConnection connection, bus::ObjectReference sink)
-    : connection_(std::move(connection)), sink_(std::move(sink))
+BusEventSink::BusEventSink(QDBusConnection connection, bus::ObjectReference sink,
+                           std::shared_ptr<PendingDeliveries> deliveries)
+    : connection_(std::move(connection)), sink_(std::move(sink)), deliveries_(std::move(deliveries))
 {
 }
 
 BusEventSink::~BusEventSink()
 {
-    connection_.send(QDBusMessage::createMethodCall(sink_.service, sink_.path.path(),
-                                                    QLatin1String(bus::kDispatchInterface), QStringLiteral("Release")));
+    QDBusMessage release = QDBusMessage::createMethodCall(sink_.service, sink_.path.path(),
+                                                          QLatin1String(bus::kDispatchInterface),
+                                                          QStringLiteral("Release"));
+    release.setAutoStartService(false);
+    deliveries_->add(connection_.asyncCall(release));
 }
 
 HRESULT BusEventSink::onunload()
@@ -52,7 +56,12 @@ HRESULT BusEventSink::forward(DISPID id)
                                                          QStringLiteral("Invoke"));
     invoke.setArguments({static_cast<int>(id), QVariant::fromValue(static_cast<ushort>(DispatchFlags::Method)),
                          QVariantList()});
-    return connection_.send(invoke) ? S_OK : E_FAIL;
+    invoke.setAutoStartService(false);
+    const QDBusPendingCall call = connection_.asyncCall(invoke);
+    if (call.isFinished() && call.isError())
+        return E_FAIL;
+    deliveries_->add(call);
+    return S_OK;
 }
 
-} // namespace quillbrook::testing
+} // namespace quillbrook::bridge

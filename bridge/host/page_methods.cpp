@@ -1,16 +1,16 @@
-#include "support/page_bus/page_methods.h"
+#include "bridge/host/page_methods.h"
 
 #include "automation/connection_interfaces.h"
+#include "bridge/host/bus_event_sink.h"
 #include "interfaces/ihtmldocument2.h"
 #include "interfaces/ihtmlelement.h"
 #include "interfaces/ihtmlformelement.h"
 #include "interfaces/ihtmlinputtextelement.h"
 #include "interfaces/ihtmltextareaelement.h"
-#include "support/page_bus/bus_event_sink.h"
 
 #include <QDBusArgument>
 
-namespace quillbrook::testing {
+namespace quillbrook::bridge {
 
 namespace {
 
@@ -63,7 +63,9 @@ QVariantList findConnectionPoint(PageObjects& page, const Object& object, const 
 QVariantList advise(PageObjects& page, const Object& object, const QVariantList& arguments)
 {
     const auto reference = qdbus_cast<bus::ObjectReference>(arguments.at(0));
-    const Object sink = reference.isNull() ? nullptr : std::make_shared<BusEventSink>(page.connection(), reference);
+    const Object sink = reference.isNull()
+                            ? nullptr
+                            : std::make_shared<BusEventSink>(page.connection(), reference, page.deliveries());
     std::int32_t cookie = 0;
     const HRESULT hr = queryInterface<IConnectionPoint>(object)->Advise(sink, &cookie);
     return {hr, static_cast<uint>(cookie)};
@@ -106,4 +108,4 @@ std::span<const PageMethod> pageMethods()
     return kPageMethods;
 }
 
-} // namespace quillbrook::testing
+} // namespace quillbrook::bridge

@@ -3,13 +3,15 @@
 #pragma once
 
 #include "automation/bus_contract.h"
+#include "bridge/host/pending_calls.h"
 
 #include <QDBusConnection>
 #include <QString>
 #include <QVariantList>
+#include <memory>
 #include <span>
 
-namespace quillbrook::testing {
+namespace quillbrook::bridge {
 
 // What answering a call needs of the page that serves the objects.
 class PageObjects {
@@ -18,6 +20,8 @@ public:
     // The reference of an object the page hands out; the null reference for null.
     virtual bus::ObjectReference referenceOf(const std::shared_ptr<Dispatchable>& object) = 0;
     virtual QDBusConnection connection() const = 0;
+    // Where the events sent to sinks advised over the bus are recorded.
+    virtual std::shared_ptr<PendingDeliveries> deliveries() const = 0;
 };
 
 struct PageMethod {
@@ -32,4 +36,4 @@ struct PageMethod {
 
 std::span<const PageMethod> pageMethods();
 
-} // namespace quillbrook::testing
+} // namespace quillbrook::bridge

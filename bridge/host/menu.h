@@ -1,0 +1,38 @@
+// The context-menu entries the bridge shows: the subkeys of
+// HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\MenuExt whose "contexts" value has the
+// text-box bit, in the hive's enumeration order.
+#pragma once
+
+#include "platform/hive.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <string>
+#include <vector>
+
+namespace quillbrook::bridge {
+
+inline constexpr char kMenuExtPath[] = "Software\\Microsoft\\Internet Explorer\\MenuExt";
+// The "contexts" bit of entries shown on text boxes.
+inline constexpr std::uint32_t kTextBoxContext = 4;
+
+struct MenuEntry {
+    QString entry;  // the subkey's name
+    QString title;  // as shown
+
+    friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
+};
+
+// The shown title of an entry named `name`: the mnemonic '&' removed, "&&" as one '&'.
+QString menuTitle(const QString& name);
+
+// The entries under `currentUser` (the HKEY_CURRENT_USER root); none when MenuExt is missing.
+std::vector<MenuEntry> readMenu(const RegistryKey& currentUser);
+
+// {"type":"menu","entries":[{"entry":..., "title":...}]}.
+QJsonObject menuMessage(const std::vector<MenuEntry>& entries);
+
+// The script file of the entry named `entry` (its default value).
+Win32Result<std::string> entryScriptPath(const RegistryKey& currentUser, const QString& entry);
+
+} // namespace quillbrook::bridge

@@ -1,0 +1,375 @@
+// The real host, driven through its pipes as the browser drives it, on a private bus where the real
+// server is started by activation: the menu from the hive, running an entry, saves coming back
+// as setValue, unloading, and the end of its input.
+#include "automation/bus_activation.h"
+#include "automation/bus_contract.h"
+#include "bridge/host/native_messaging.h"
+#include "host_process.h"
+#include "platform/hive.h"
+#include "server_on_bus.h"
+#include "service/session_fixture.h"
+#include "support/main_thread_loop.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillbrook::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kMenuExt[] = "Software\\Microsoft\\Internet Explorer\\MenuExt";
+const QString kLabel = QStringLiteral("Edit in &Test");
+const QString kPage = QStringLiteral("page-5f1c");
+const QString kElement = QStringLiteral("element-17");
+const QString kTextAreaInterface = QStringLiteral("org.fernhollow.Dom.IHTMLTextAreaElement");
+
+std::string dword(std::uint32_t value)
+{
+    return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
+            static_cast<char>((value >> 16) & 0xFF), static_cast<char>((value >> 24) & 0xFF)};
+}
+
+RegistryKey currentUserKey(const std::string& path)
+{
+    auto root = RegistryKey::openRoot(HiveRoot::CurrentUser);
+    EXPECT_TRUE(root.ok());
+    auto key = root.value().createSubKey(path, KEY_ALL_ACCESS);
+    EXPECT_TRUE(key.ok()) << path;
+    return std::move(key).value();
+}
+
+void writeMenuEntry(const std::string& name, std::optional<std::uint32_t> contexts, const fs::path& script)
+{
+    RegistryKey key = currentUserKey(std::string(kMenuExt) + "\\" + name);
+    EXPECT_FALSE(key.setValue("", REG_SZ, script.string()));
+    if (contexts) {
+        EXPECT_FALSE(key.setValue("contexts", REG_DWORD, dword(*contexts)));
+    }
+}
+
+void writeSetting(const char* name, RegistryType type, const std::string& data)
+{
+    EXPECT_FALSE(currentUserKey("Software\\Fernhollow\\Quillbrook").setValue(name, type, data)) << name;
+}
+
+QJsonObject entry(const QString& name, const QString& title)
+{
+    return {{QStringLiteral("entry"), name}, {QStringLiteral("title"), title}};
+}
+
+QJsonObject menu(const QJsonArray& entries)
+{
+    return {{QStringLiteral("type"), QStringLiteral("menu")}, {QStringLiteral("entries"), entries}};
+}
+
+QJsonObject hello()
+{
+    return {{QStringLiteral("type"), QStringLiteral("hello")}, {QStringLiteral("browser"), QStringLiteral("chromium")}};
+}
+
+QJsonObject runMessage(int command, const QString& entryName, const QString& value)
+{
+    const QJsonObject element{{QStringLiteral("id"), kElement},
+                              {QStringLiteral("kind"), QStringLiteral("textarea")},
+                              {QStringLiteral("value"), value},
+                              {QStringLiteral("name"), QStringLiteral("body")},
+                              {QStringLiteral("form"), QJsonObject{{QStringLiteral("name"), QStringLiteral("reply")}}}};
+    return {{QStringLiteral("type"), QStringLiteral("run")},
+            {QStringLiteral("command"), command},
+            {QStringLiteral("entry"), entryName},
+            {QStringLiteral("page"), kPage},
+            {QStringLiteral("element"), element},
+            {QStringLiteral("document"), QJsonObject{{QStringLiteral("title"), QStringLiteral("Report")},
+                                                     {QStringLiteral("url"), QStringLiteral("http://example.test/r")}}}};
+}
+
+QJsonObject result(int command, HRESULT hr)
+{
+    return {{QStringLiteral("type"), QStringLiteral("result")},
+            {QStringLiteral("command"), command},
+            {QStringLiteral("hresult"), static_cast<qint64>(hr)}};
+}
+
+// An event sink served by the test: records the DISPIDs its Invoke receives, in order.
+class RecordingSink final : public QDBusVirtualObject {
+public:
+    std::vector<int> events;
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.member() == u"Invoke") {
+            events.push_back(message.arguments().at(0).toInt());
+            connection.send(message.createReply({0, QVariant::fromValue(QDBusVariant(0))}));
+        } else {
+            connection.send(message.createReply());
+        }
+        return true;
+    }
+};
+
+class BridgeHostTest : public ServerOnBus {
+protected:
+    BridgeHostTest() { bus::registerBusTypes(); }
+
+    // A Quillbrook entry saved by the real server, whose editor is the test editor.
+    void saveQuillbrookEntry()
+    {
+        writeSetting("ChangeNotificationSyncDelay", REG_DWORD, dword(10));
+        writeSetting("DelayToDeleteTemporaryFile", REG_DWORD, dword(0));
+        registerQuillbrook();
+        const auto service = bus::activate(client_, QStringLiteral("Quillbrook.Service"));
+        ASSERT_EQ(service.result, S_OK);
+        const auto set = [&](const char* name, const QVariant& value) {
+            QDBusMessage call = QDBusMessage::createMethodCall(service.object.service, service.object.path.path(),
+                                                               QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                               QStringLiteral("Set"));
+            call << QStringLiteral("org.fernhollow.Quillbrook.IService") << QString::fromLatin1(name)
+                 << QVariant::fromValue(QDBusVariant(value));
+            const QDBusMessage reply = client_.call(call);
+            EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << reply.errorMessage().toStdString();
+        };
+        set("Label", kLabel);
+        set("EditorProgramFile", QString::fromStdString(fs::canonical(QUILLBROOK_TEST_EDITOR).string()));
+        set("CommandLine", QString::fromStdString(editor_.arguments()));
+        set("CodePage", 65001);
+        const QDBusMessage saved = client_.call(QDBusMessage::createMethodCall(
+            service.object.service, service.object.path.path(), QStringLiteral("org.fernhollow.Quillbrook.IService"),
+            QStringLiteral("SaveToMenuExt")));
+        ASSERT_EQ(saved.arguments().value(0).toInt(), S_OK) << saved.errorMessage().toStdString();
+        client_.call(QDBusMessage::createMethodCall(service.object.service, service.object.path.path(),
+                                                    QLatin1String(bus::kDispatchInterface), QStringLiteral("Release")));
+    }
+
+    // Starts the host, greets it and runs the saved entry on a text area holding `value`.
+    void startEditing(HostProcess& host, const QString& value)
+    {
+        ASSERT_TRUE(host.started());
+        host.send(hello());
+        ASSERT_EQ(host.receive(), menu({entry(kLabel, QStringLiteral("Edit in Test"))})) << host.errorOutput();
+        host.send(runMessage(7, kLabel, value));
+        ASSERT_EQ(host.receive(), result(7, S_OK)) << host.errorOutput();
+    }
+
+    // The host's connection on the bus, found by its process.
+    QString busNameOf(pid_t pid)
+    {
+        const QDBusReply<QStringList> names = client_.interface()->registeredServiceNames();
+        for (const QString& name : names.value()) {
+            const QDBusReply<uint> owner = client_.interface()->servicePid(name);
+            if (name.startsWith(u':') && owner.isValid() && owner.value() == static_cast<uint>(pid))
+                return name;
+        }
+        return {};
+    }
+
+    QDBusMessage callElement(const QString& host, const QString& interface, const QString& member,
+                             const QVariantList& arguments = {}, const QString& path = QStringLiteral("/org/fernhollow/QuillbrookBridge/pages/1/1"))
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(host, path, interface, member);
+        call.setArguments(arguments);
+        return client_.call(call, QDBus::BlockWithGui);
+    }
+
+    // Advises `sink` on the window of the element the host serves, through the page interfaces.
+    void adviseOnWindow(const QString& host, RecordingSink& sink)
+    {
+        ASSERT_TRUE(client_.registerVirtualObject(QStringLiteral("/test/sink"), &sink));
+        const auto objectOf = [](const QDBusMessage& reply) {
+            return qdbus_cast<bus::ObjectReference>(reply.arguments().value(1));
+        };
+        const auto document = objectOf(callElement(host, QStringLiteral("org.fernhollow.Dom.IHTMLElement"),
+                                                   QStringLiteral("get_document")));
+        const auto window = objectOf(callElement(host, QStringLiteral("org.fernhollow.Dom.IHTMLDocument2"),
+                                                 QStringLiteral("get_parentWindow"), {}, document.path.path()));
+        const auto point = objectOf(callElement(host, QStringLiteral("org.fernhollow.Dom.IConnectionPointContainer"),
+                                                QStringLiteral("FindConnectionPoint"),
+                                                {QStringLiteral("{96A0A4E0-D062-11CF-94B6-00AA0060275C}")},
+                                                window.path.path()));
+        const bus::ObjectReference sinkReference{client_.baseService(), QDBusObjectPath(QStringLiteral("/test/sink"))};
+        const QDBusMessage advised = callElement(host, QStringLiteral("org.fernhollow.Dom.IConnectionPoint"),
+                                                 QStringLiteral("Advise"), {QVariant::fromValue(sinkReference)},
+                                                 point.path.path());
+        ASSERT_EQ(advised.arguments().value(0).toInt(), S_OK) << advised.errorMessage().toStdString();
+    }
+
+    QDBusConnection client_ = connectClient(QStringLiteral("test"));
+    EditorControl editor_{root()};
+};
+
+TEST_F(BridgeHostTest, HelloAnswersTheTextBoxEntriesAndAChangedHiveSendsTheMenuAgain)
+{
+    const fs::path script = root() / "script.htm";
+    writeMenuEntry("B &Second", 4, script);
+    writeMenuEntry("A &&First", 0x14, script);
+    writeMenuEntry("C Images only", 2, script);
+    writeMenuEntry("D No contexts", std::nullopt, script);
+    HostProcess host(root());
+    ASSERT_TRUE(host.started());
+
+    host.send(hello());
+    EXPECT_EQ(host.receive(), menu({entry(QStringLiteral("A &&First"), QStringLiteral("A &First")),
+                                    entry(QStringLiteral("B &Second"), QStringLiteral("B Second"))}))
+        << host.errorOutput();
+
+    // A change elsewhere in the hive sends nothing; the next message is the new entry's menu.
+    writeSetting("Unrelated", REG_SZ, "x");
+    writeMenuEntry("AA T&hird", 4, script);
+    EXPECT_EQ(host.receive(), menu({entry(QStringLiteral("A &&First"), QStringLiteral("A &First")),
+                                    entry(QStringLiteral("AA T&hird"), QStringLiteral("AA Third")),
+                                    entry(QStringLiteral("B &Second"), QStringLiteral("B Second"))}));
+}
+
+TEST_F(BridgeHostTest, RunStartsTheEditorOnTheValueAndSavesComeBackAsSetValue)
+{
+    saveQuillbrookEntry();
+    HostProcess host(root());
+    startEditing(host, QString::fromUtf8("first line\r\nsecond \xC3\xA9"));
+
+    ASSERT_TRUE(runEventLoopUntil([&] { return !editor_.loggedLines().empty(); })) << "the editor did not start";
+    const fs::path file = editor_.loggedLines().back();
+    EXPECT_EQ(readWholeFile(file), "first line\r\nsecond \xC3\xA9");
+
+    editor_.renameOver("edited \xC3\xBC\n");
+    const auto saved = host.receive();
+    ASSERT_TRUE(saved) << host.errorOutput();
+    EXPECT_EQ(saved->value(u"type").toString(), u"setValue");
+    EXPECT_EQ(saved->value(u"page").toString(), kPage);
+    EXPECT_EQ(saved->value(u"element").toString(), kElement);
+    EXPECT_EQ(saved->value(u"text").toString(), QString::fromUtf8("edited \xC3\xBC\n"));
+    EXPECT_FALSE(saved->value(u"more").toBool());
+
+    // Over 1 MB of JSON: several parts of one request, each message within the limit.
+    std::string longText;
+    for (int line = 0; longText.size() < 2'500'000; ++line)
+        longText += "line " + std::to_string(line) + " \xE2\x80\x94 \"quoted\"\t\xC3\xA9\n";
+    editor_.renameOver(longText);
+    QString joined;
+    std::size_t parts = 0;
+    while (true) {
+        const auto json = host.receiveRaw();
+        ASSERT_TRUE(json) << host.errorOutput();
+        EXPECT_LE(json->size(), 1024 * 1024);
+        const QJsonObject part = QJsonDocument::fromJson(*json).object();
+        ASSERT_EQ(part.value(u"type").toString(), u"setValue");
+        joined += part.value(u"text").toString();
+        ++parts;
+        if (part.value(u"more").toBool())
+            continue;
+        // A repeated write of the earlier save may come first.
+        if (parts > 1 || joined.size() > 1000)
+            break;
+        joined.clear();
+        parts = 0;
+    }
+    EXPECT_GT(parts, 1u);
+    EXPECT_TRUE(joined == QString::fromStdString(longText)) << "the parts do not join to the saved text";
+}
+
+TEST_F(BridgeHostTest, UnloadFiresBeforeUnloadThenUnloadAndLaterWritesFail)
+{
+    saveQuillbrookEntry();
+    HostProcess host(root());
+    startEditing(host, QStringLiteral("text"));
+    const QString hostName = busNameOf(host.pid());
+    ASSERT_FALSE(hostName.isEmpty());
+    RecordingSink sink;
+    adviseOnWindow(hostName, sink);
+
+    // Writes through the page interface reach the browser while the page lives.
+    const QDBusMessage put = callElement(hostName, kTextAreaInterface, QStringLiteral("put_value"), {QStringLiteral("typed")});
+    EXPECT_EQ(put.arguments().value(0).toInt(), S_OK);
+    const auto written = host.receive();
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->value(u"text").toString(), u"typed");
+
+    host.send({{QStringLiteral("type"), QStringLiteral("unload")}, {QStringLiteral("page"), kPage}});
+    ASSERT_TRUE(runEventLoopUntil([&] { return sink.events.size() >= 2; })) << host.errorOutput();
+    EXPECT_EQ(sink.events, (std::vector<int>{1017, 1008}));
+
+    const QDBusMessage refused = callElement(hostName, kTextAreaInterface, QStringLiteral("put_value"), {QStringLiteral("late")});
+    EXPECT_EQ(static_cast<std::uint32_t>(refused.arguments().value(0).toInt()), 0x80070015u);
+    const QDBusMessage value = callElement(hostName, kTextAreaInterface, QStringLiteral("get_value"));
+    EXPECT_EQ(value.arguments().value(2).toString(), u"typed");
+    // Nothing was sent for the refused write: the next message answers this hello.
+    host.send(hello());
+    EXPECT_EQ(host.receive().value_or(QJsonObject()).value(u"type").toString(), u"menu");
+    EXPECT_EQ(sink.events.size(), 2u);
+}
+
+TEST_F(BridgeHostTest, ClosedInputUnloadsEveryPageAndExitsWithZero)
+{
+    saveQuillbrookEntry();
+    HostProcess host(root());
+    startEditing(host, QStringLiteral("text"));
+    const QString hostName = busNameOf(host.pid());
+    RecordingSink sink;
+    adviseOnWindow(hostName, sink);
+
+    host.closeInput();
+    ASSERT_TRUE(runEventLoopUntil([&] { return sink.events.size() >= 2; }, std::chrono::seconds(30)))
+        << host.errorOutput();
+    EXPECT_EQ(sink.events, (std::vector<int>{1017, 1008}));
+    // The host waits for the sinks' answers, which this process gives while its loop runs.
+    std::optional<int> status;
+    EXPECT_TRUE(runEventLoopUntil([&] {
+        status = host.exitStatus(std::chrono::milliseconds(0));
+        return status.has_value();
+    }, std::chrono::seconds(30)));
+    EXPECT_EQ(status, 0) << host.errorOutput();
+}
+
+TEST_F(BridgeHostTest, EntriesWhoseScriptIsNotQuillbrooksAnswerNotImplemented)
+{
+    const fs::path foreign = root() / "foreign.htm";
+    std::ofstream(foreign) << "<script>var x=new ActiveXObject(\"Other.Thing\"); x.Register(external);</script>";
+    writeMenuEntry("Foreign", 4, foreign);
+    writeMenuEntry("Missing script", 4, root() / "missing.htm");
+    HostProcess host(root());
+    ASSERT_TRUE(host.started());
+    host.send(hello());
+    ASSERT_TRUE(host.receive());
+
+    host.send(runMessage(1, QStringLiteral("Foreign"), QStringLiteral("v")));
+    EXPECT_EQ(host.receive(), result(1, static_cast<HRESULT>(0x80004001u)));
+    host.send(runMessage(2, QStringLiteral("Missing script"), QStringLiteral("v")));
+    EXPECT_EQ(host.receive(), result(2, static_cast<HRESULT>(0x80070002u)));
+    host.send(runMessage(3, QStringLiteral("No such entry"), QStringLiteral("v")));
+    EXPECT_EQ(host.receive(), result(3, static_cast<HRESULT>(0x80070002u)));
+}
+
+TEST_F(BridgeHostTest, MalformedMessagesAreSkippedAndAnOversizedOneEndsTheHost)
+{
+    HostProcess host(root());
+    ASSERT_TRUE(host.started());
+    host.sendRaw(bridge::frame("{not json"));
+    host.sendRaw(bridge::frame("[1, 2]"));
+    host.send(hello());
+    EXPECT_EQ(host.receive(), menu({})) << host.errorOutput();
+
+    const std::uint32_t tooLong = 64u * 1024u * 1024u + 1u;
+    host.sendRaw(QByteArray(reinterpret_cast<const char*>(&tooLong), sizeof tooLong));
+    EXPECT_TRUE(host.outputEnds());
+    const auto status = host.exitStatus();
+    ASSERT_TRUE(status);
+    EXPECT_NE(*status, 0);
+    EXPECT_NE(host.errorOutput().find("longer than"), std::string::npos) << host.errorOutput();
+}
+
+} // namespace
+} // namespace quillbrook::testing
