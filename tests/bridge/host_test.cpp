@@ -9,9 +9,11 @@
 #include "server_on_bus.h"
 #include "service/session_fixture.h"
 #include "support/main_thread_loop.h"
+#include "support/x11/test_display.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
@@ -19,6 +21,7 @@
 #include <QJsonDocument>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -128,7 +131,7 @@ protected:
     BridgeHostTest() { bus::registerBusTypes(); }
 
     // A Quillbrook entry saved by the real server, whose editor is the test editor.
-    void saveQuillbrookEntry()
+    void saveQuillbrookEntry(const std::string& editorOptions = {})
     {
         writeSetting("ChangeNotificationSyncDelay", REG_DWORD, dword(10));
         writeSetting("DelayToDeleteTemporaryFile", REG_DWORD, dword(0));
@@ -146,7 +149,7 @@ protected:
         };
         set("Label", kLabel);
         set("EditorProgramFile", QString::fromStdString(fs::canonical(QUILLBROOK_TEST_EDITOR).string()));
-        set("CommandLine", QString::fromStdString(editor_.arguments()));
+        set("CommandLine", QString::fromStdString(editor_.arguments() + editorOptions));
         set("CodePage", 65001);
         const QDBusMessage saved = client_.call(QDBusMessage::createMethodCall(
             service.object.service, service.object.path.path(), QStringLiteral("org.fernhollow.Quillbrook.IService"),
@@ -310,6 +313,38 @@ TEST_F(BridgeHostTest, UnloadFiresBeforeUnloadThenUnloadAndLaterWritesFail)
     host.send(hello());
     EXPECT_EQ(host.receive().value_or(QJsonObject()).value(u"type").toString(), u"menu");
     EXPECT_EQ(sink.events.size(), 2u);
+}
+
+// The page going away asks the editor's window to close; once the editor has ended its file goes.
+TEST_F(BridgeHostTest, UnloadAsksTheEditorToCloseAndItsFileIsDeleted)
+{
+    TestDisplay display;
+    ASSERT_TRUE(display.ok());
+    // The bus starts the server with the environment it was given, and the server the editor.
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    QDBusMessage update = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("UpdateActivationEnvironment"));
+    update << QVariant::fromValue(QMap<QString, QString>{{QStringLiteral("DISPLAY"), QString::fromStdString(display.name())},
+                                                         {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}});
+    ASSERT_EQ(client_.call(update).type(), QDBusMessage::ReplyMessage);
+    saveQuillbrookEntry(" --window");
+    HostProcess host(root());
+    startEditing(host, QStringLiteral("text"));
+
+    const auto shown = [&] {
+        const auto lines = editor_.loggedLines();
+        return std::find(lines.begin(), lines.end(), "shown") != lines.end();
+    };
+    ASSERT_TRUE(runEventLoopUntil(shown)) << "the editor did not show its window";
+    const fs::path file = editor_.loggedLines().at(editor_.loggedLines().size() - 2);
+    ASSERT_TRUE(fs::exists(file));
+
+    host.send({{QStringLiteral("type"), QStringLiteral("unload")}, {QStringLiteral("page"), kPage}});
+    ASSERT_TRUE(runEventLoopUntil([&] { return editor_.ended(); })) << "the editor was not asked to close";
+    const auto lines = editor_.loggedLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "close-requested"), lines.end());
+    EXPECT_TRUE(runEventLoopUntil([&] { return !fs::exists(file); })) << file << " was not deleted";
 }
 
 TEST_F(BridgeHostTest, ClosedInputUnloadsEveryPageAndExitsWithZero)
