@@ -131,7 +131,7 @@ protected:
     BridgeHostTest() { bus::registerBusTypes(); }
 
     // A Quillbrook entry saved by the real server, whose editor is the test editor.
-    void saveQuillbrookEntry(const std::string& editorOptions = {})
+    void saveQuillbrookEntry(const fs::path& editor = QUILLBROOK_TEST_EDITOR, const std::string& commandLine = {})
     {
         writeSetting("ChangeNotificationSyncDelay", REG_DWORD, dword(10));
         writeSetting("DelayToDeleteTemporaryFile", REG_DWORD, dword(0));
@@ -148,8 +148,8 @@ protected:
             EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << reply.errorMessage().toStdString();
         };
         set("Label", kLabel);
-        set("EditorProgramFile", QString::fromStdString(fs::canonical(QUILLBROOK_TEST_EDITOR).string()));
-        set("CommandLine", QString::fromStdString(editor_.arguments() + editorOptions));
+        set("EditorProgramFile", QString::fromStdString(fs::canonical(editor).string()));
+        set("CommandLine", QString::fromStdString(commandLine.empty() ? editor_.arguments() : commandLine));
         set("CodePage", 65001);
         const QDBusMessage saved = client_.call(QDBusMessage::createMethodCall(
             service.object.service, service.object.path.path(), QStringLiteral("org.fernhollow.Quillbrook.IService"),
@@ -328,22 +328,34 @@ TEST_F(BridgeHostTest, UnloadAsksTheEditorToCloseAndItsFileIsDeleted)
     update << QVariant::fromValue(QMap<QString, QString>{{QStringLiteral("DISPLAY"), QString::fromStdString(display.name())},
                                                          {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}});
     ASSERT_EQ(client_.call(update).type(), QDBusMessage::ReplyMessage);
-    saveQuillbrookEntry(" --window");
+    // An editor with a window, which logs to <editors>/<pid>.log.
+    const fs::path editors = root() / "editors";
+    fs::create_directories(editors);
+    saveQuillbrookEntry(QUILLBROOK_WINDOW_EDITOR, "--session-dir " + editors.string());
     HostProcess host(root());
     startEditing(host, QStringLiteral("text"));
 
-    const auto shown = [&] {
-        const auto lines = editor_.loggedLines();
-        return std::find(lines.begin(), lines.end(), "shown") != lines.end();
+    const auto logLines = [&] {
+        std::vector<std::string> lines;
+        for (const auto& item : fs::directory_iterator(editors))
+            if (item.path().extension() == ".log")
+                for (std::ifstream in(item.path()); std::getline(in, lines.emplace_back());)
+                    ;
+        return lines;
     };
-    ASSERT_TRUE(runEventLoopUntil(shown)) << "the editor did not show its window";
-    const fs::path file = editor_.loggedLines().at(editor_.loggedLines().size() - 2);
+    const auto logged = [&](const std::string& line) {
+        const auto lines = logLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+    ASSERT_TRUE(runEventLoopUntil([&] { return logged("mapped"); })) << "the editor did not show its window";
+    // The log holds the editor's arguments, the file last, before "mapped".
+    const auto lines = logLines();
+    const fs::path file = *(std::find(lines.begin(), lines.end(), "mapped") - 1);
     ASSERT_TRUE(fs::exists(file));
 
     host.send({{QStringLiteral("type"), QStringLiteral("unload")}, {QStringLiteral("page"), kPage}});
-    ASSERT_TRUE(runEventLoopUntil([&] { return editor_.ended(); })) << "the editor was not asked to close";
-    const auto lines = editor_.loggedLines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "close-requested"), lines.end());
+    ASSERT_TRUE(runEventLoopUntil([&] { return logged("ended"); })) << "the editor was not asked to close";
+    EXPECT_TRUE(logged("close-requested"));
     EXPECT_TRUE(runEventLoopUntil([&] { return !fs::exists(file); })) << file << " was not deleted";
 }
 

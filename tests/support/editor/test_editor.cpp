@@ -1,7 +1,7 @@
 // A real editor process for tests: it saves its file when told, the way editors save, and exits
 // when told. Commands arrive one per line on a control FIFO; its arguments are recorded first.
 //
-//   quillbrook-test-editor --control FIFO [--log FILE] [--window] [other arguments...] FILE
+//   quillbrook-test-editor --control FIFO [--log FILE] [other arguments...] FILE
 //
 // The FIFO and the log may come from QUILLBROOK_TEST_EDITOR_CONTROL and QUILLBROOK_TEST_EDITOR_LOG
 // instead, so that a command line without them can be tested.
@@ -10,21 +10,12 @@
 // renames it over the old one, "exit" ends the editor; HEX is the content as hexadecimal bytes so
 // that any byte can be written. The end of the control FIFO ends the editor too. The log gets the
 // arguments, one a line, at the start and "ended" at the end.
-//
-// With --window (and a display) the editor also shows a top-level X window that carries its
-// _NET_WM_PID and takes part in WM_DELETE_WINDOW, as desktop editors do: a polite close logs
-// "close-requested" and ends the editor, so a test can see that the editor was asked to close.
-// The log gets "shown" once the window exists.
-#include "platform/x11_connection.h"
-
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <unistd.h>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -54,37 +45,6 @@ bool save(const std::string& path, const std::string& content)
     return static_cast<bool>(file.flush());
 }
 
-// The editor's window: ends the process when the window manager (or Quillbrook) asks it to close.
-void showWindowUntilClosed(const std::string& log)
-{
-    using namespace quillbrook;
-    auto connection = x11::Connection::open();
-    if (!connection)
-        return;
-    const auto atoms = connection->atoms({"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_PID"}, false);
-    const xcb_window_t window = xcb_generate_id(connection->get());
-    xcb_create_window(connection->get(), XCB_COPY_FROM_PARENT, window, connection->defaultRoot(), 0, 0, 160, 120, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    const std::uint32_t pid[] = {static_cast<std::uint32_t>(getpid())};
-    x11::writeProperty32(*connection, window, atoms[2], XCB_ATOM_CARDINAL, pid);
-    const std::uint32_t protocols[] = {atoms[1]};
-    x11::writeProperty32(*connection, window, atoms[0], XCB_ATOM_ATOM, protocols);
-    xcb_map_window(connection->get(), window);
-    connection->sync();
-    if (!log.empty())
-        std::ofstream(log, std::ios::app) << "shown\n";
-    while (const x11::Reply<xcb_generic_event_t> event{xcb_wait_for_event(connection->get())}) {
-        if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
-            continue;
-        const auto& message = reinterpret_cast<const xcb_client_message_event_t&>(*event);
-        if (message.type == atoms[0] && message.format == 32 && message.data.data32[0] == atoms[1]) {
-            if (!log.empty())
-                std::ofstream(log, std::ios::app) << "close-requested\nended\n";
-            std::_Exit(0);
-        }
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -111,9 +71,6 @@ int main(int argc, char** argv)
         for (const std::string& argument : arguments)
             record << argument << '\n';
     }
-
-    if (std::find(arguments.begin(), arguments.end() - 1, "--window") != arguments.end() - 1)
-        std::thread(showWindowUntilClosed, log).detach(); // ends the process itself when closed
 
     std::ifstream commands(control);
     std::string line;

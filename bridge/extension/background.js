@@ -1,0 +1,208 @@
+// The extension's background: the connection to the native messaging host, the context menu it
+// describes, and the pages whose text boxes it edits. One file for Chromium's service worker and
+// Firefox's background scripts.
+'use strict';
+
+if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
+  importScripts('host_messages.js');
+
+(() => {
+  const api = globalThis.browser ?? globalThis.chrome;
+  const messages = globalThis.QuillbrookHostMessages;
+  const browserName = api.runtime.getURL('').startsWith('moz-extension:') ? 'firefox' : 'chromium';
+  const RECONNECT_DELAY_MS = 2000;
+  const KEPT_RESULTS = 50;
+
+  const state = {
+    host: null,
+    reconnectTimer: null,
+    menu: [],
+    // Serialises menu rebuilds: each waits for the one before it.
+    menuUpdate: Promise.resolve(),
+    // page id -> the content script's port, for the pages a command ran on.
+    pages: new Map(),
+    // setValue parts until their request is whole.
+    values: new messages.ValueAssembler(),
+    results: new messages.ResultLog(KEPT_RESULTS),
+    nextCommand: 1,
+    // command -> the menu entry clicked, until the content script has named its target.
+    clicks: new Map(),
+    // Resolved, and replaced, whenever the menu or the results change.
+    changed: null,
+    resolveChanged: null,
+  };
+
+  function announceChange() {
+    state.resolveChanged?.();
+    state.changed = new Promise((resolve) => { state.resolveChanged = resolve; });
+  }
+  announceChange();
+
+  function connectHost() {
+    state.reconnectTimer = null;
+    let port;
+    try {
+      port = api.runtime.connectNative(messages.HOST_NAME);
+    } catch (error) {
+      console.warn('Quillbrook: cannot start the native host:', error);
+      scheduleReconnect();
+      return;
+    }
+    state.host = port;
+    port.onMessage.addListener((message) => onHostMessage(port, message));
+    port.onDisconnect.addListener(() => onHostGone(port));
+    port.postMessage({ type: 'hello', browser: browserName });
+  }
+
+  function scheduleReconnect() {
+    if (state.reconnectTimer === null)
+      state.reconnectTimer = setTimeout(connectHost, RECONNECT_DELAY_MS);
+  }
+
+  function onHostGone(port) {
+    if (state.host !== port)
+      return;
+    const reason = api.runtime.lastError?.message ?? port.error?.message;
+    if (reason)
+      console.warn('Quillbrook: the native host went away:', reason);
+    state.host = null;
+    state.values.clear();
+    state.clicks.clear();
+    updateMenu([]);
+    scheduleReconnect();
+  }
+
+  function sendToHost(message) {
+    if (!state.host)
+      return false;
+    try {
+      state.host.postMessage(message);
+      return true;
+    } catch (error) {
+      console.warn('Quillbrook: cannot write to the native host:', error);
+      return false;
+    }
+  }
+
+  function onHostMessage(port, message) {
+    if (state.host !== port || !message || typeof message !== 'object')
+      return;
+    switch (message.type) {
+    case 'menu':
+      updateMenu(messages.menuModel(message));
+      break;
+    case 'setValue': {
+      const value = state.values.take(message);
+      if (value)
+        deliverValue(value);
+      break;
+    }
+    case 'result':
+      state.results.add(message);
+      announceChange();
+      if (message.hresult !== 0)
+        console.warn(`Quillbrook: command ${message.command} ended with 0x${(message.hresult >>> 0).toString(16)}`);
+      break;
+    default:
+      console.warn('Quillbrook: unknown message from the native host:', message.type);
+    }
+  }
+
+  // Replaces the whole menu by `model`; the model is what the browser shows once the returned
+  // promise has settled.
+  function updateMenu(model) {
+    state.menu = model;
+    announceChange();
+    state.menuUpdate = state.menuUpdate.then(async () => {
+      await api.contextMenus.removeAll();
+      for (const item of model) {
+        await new Promise((resolve) => {
+          api.contextMenus.create(
+            { id: item.id, title: messages.shownTitle(item, browserName), contexts: ['editable'] },
+            () => {
+              if (api.runtime.lastError)
+                console.warn('Quillbrook: cannot add a menu item:', api.runtime.lastError.message);
+              resolve();
+            });
+        });
+      }
+    }).catch((error) => console.warn('Quillbrook: cannot update the menu:', error));
+    return state.menuUpdate;
+  }
+
+  function deliverValue(value) {
+    const page = state.pages.get(value.page);
+    if (!page)
+      return;
+    page.postMessage({ type: 'setValue', element: value.element, text: value.text });
+  }
+
+  // The menu command clicked: asks the content script of the frame for the element the user
+  // right-clicked; the answer comes back through that page's port and becomes the run message.
+  // Answers the command's number, or 0 when the frame cannot be asked.
+  async function onMenuClicked(info, tab) {
+    const item = state.menu.find((candidate) => candidate.id === info.menuItemId);
+    if (!item || !tab || tab.id === undefined || tab.id < 0)
+      return 0;
+    const command = state.nextCommand++;
+    state.clicks.set(command, { entry: item.entry, tabId: tab.id, frameId: info.frameId ?? 0 });
+    try {
+      await api.tabs.sendMessage(tab.id, { type: 'target', command }, { frameId: info.frameId ?? 0 });
+      return command;
+    } catch (error) {
+      state.clicks.delete(command);
+      console.warn('Quillbrook: the page cannot be edited:', error.message ?? error);
+      return 0;
+    }
+  }
+
+  // A content script's port: named by its page id, alive as long as its document.
+  function onPageConnected(port) {
+    const page = port.name;
+    const sender = port.sender;
+    if (!sender?.tab || sender.id !== api.runtime.id || typeof page !== 'string' || state.pages.has(page)) {
+      port.disconnect();
+      return;
+    }
+    state.pages.set(page, port);
+    port.onMessage.addListener((message) => onPageMessage(port, page, message));
+    port.onDisconnect.addListener(() => {
+      state.pages.delete(page);
+      sendToHost({ type: 'unload', page });
+    });
+  }
+
+  function onPageMessage(port, page, message) {
+    if (message?.type !== 'target' || !state.clicks.has(message.command))
+      return;
+    const click = state.clicks.get(message.command);
+    state.clicks.delete(message.command);
+    // Only the frame the command was clicked in answers for it.
+    if (port.sender.tab.id !== click.tabId || (port.sender.frameId ?? 0) !== click.frameId)
+      return;
+    if (!message.target)
+      return;
+    sendToHost(messages.runMessage(message.command, click.entry, page, message.target));
+  }
+
+  api.contextMenus.onClicked.addListener((info, tab) => {
+    onMenuClicked(info, tab);
+  });
+  api.runtime.onConnect.addListener(onPageConnected);
+
+  // What the tests read and call: the same handler the menu calls.
+  globalThis.quillbrook = {
+    onMenuClicked,
+    menu: () => state.menu.map((item) => ({ ...item })),
+    menuUpdated: () => state.menuUpdate,
+    results: () => state.results.list(),
+    // Settles at the next change of the menu or the results.
+    changed: () => state.changed,
+    connected: () => state.host !== null,
+    pages: () => [...state.pages.keys()],
+  };
+
+  // Items left from an earlier run of the background go; the host describes the menu anew.
+  updateMenu([]);
+  connectHost();
+})();

@@ -1,0 +1,104 @@
+// The content script of every document: remembers the element the user last right-clicked, names
+// it to the background when a menu command is clicked, and writes the values the host sends into
+// the elements a command ran on, only while this document lives.
+'use strict';
+
+(() => {
+  const api = globalThis.browser ?? globalThis.chrome;
+  const TEXT_INPUT_TYPES = new Set(['text', 'search', 'url', 'tel', 'email', 'password']);
+
+  let lastTarget = null;
+  // This document's connection to the background, opened at the first command; its page id is
+  // its name. A document restored from the back-forward cache gets a new one.
+  let port = null;
+  // element id -> element, for the elements a command ran on since the port opened.
+  let elements = new Map();
+  let elementIds = new WeakMap();
+
+  function randomId() {
+    const bytes = new Uint8Array(16);
+    crypto.getRandomValues(bytes);
+    return Array.from(bytes, (byte) => byte.toString(16).padStart(2, '0')).join('');
+  }
+
+  // Only the user's own right-click counts: a page cannot pick the element by dispatching events.
+  window.addEventListener('contextmenu', (event) => {
+    if (event.isTrusted)
+      lastTarget = event.composedPath()[0] ?? null;
+  }, { capture: true });
+
+  window.addEventListener('pagehide', () => closePort());
+
+  function openPort() {
+    if (port)
+      return port;
+    port = api.runtime.connect({ name: randomId() });
+    port.onMessage.addListener(onBackgroundMessage);
+    port.onDisconnect.addListener(forgetPage);
+    return port;
+  }
+
+  function closePort() {
+    if (!port)
+      return;
+    port.disconnect();
+    forgetPage();
+  }
+
+  // The page the host knew is gone: its elements are never written again.
+  function forgetPage() {
+    port = null;
+    elements = new Map();
+    elementIds = new WeakMap();
+  }
+
+  function kindOf(element) {
+    if (element instanceof HTMLTextAreaElement)
+      return 'textarea';
+    if (element instanceof HTMLInputElement && TEXT_INPUT_TYPES.has(element.type))
+      return 'text';
+    return 'other';
+  }
+
+  function describe(element) {
+    let id = elementIds.get(element);
+    if (!id) {
+      id = randomId();
+      elementIds.set(element, id);
+      elements.set(id, element);
+    }
+    const kind = kindOf(element);
+    const isTextBox = kind !== 'other';
+    const form = isTextBox ? element.form : null;
+    return {
+      element: {
+        id,
+        kind,
+        value: isTextBox ? element.value : '',
+        name: element.getAttribute?.('name') ?? null,
+        form: form ? { name: form.getAttribute('name') } : null,
+      },
+      document: { title: document.title, url: document.URL },
+    };
+  }
+
+  function onBackgroundMessage(message) {
+    if (message?.type !== 'setValue')
+      return;
+    const element = elements.get(message.element);
+    if (!element || !element.isConnected || kindOf(element) === 'other')
+      return;
+    element.value = message.text;
+    // Page frameworks keep their own copy of the value and update it on input events.
+    element.dispatchEvent(new Event('input', { bubbles: true }));
+  }
+
+  api.runtime.onMessage.addListener((message, sender, sendResponse) => {
+    if (message?.type !== 'target' || sender.id !== api.runtime.id)
+      return false;
+    const target = lastTarget?.isConnected ? describe(lastTarget) : null;
+    openPort().postMessage({ type: 'target', command: message.command, target });
+    sendResponse(true);
+    return false;
+  });
+})();

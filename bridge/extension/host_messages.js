@@ -1,0 +1,94 @@
+// The messages between the background and the native messaging host (docs/bridge.md), kept free
+// of browser APIs so that both backgrounds share them and Node's test runner can load them.
+'use strict';
+
+(() => {
+  const HOST_NAME = 'org.fernhollow.quillbrook';
+  const MENU_ID_PREFIX = 'quillbrook-';
+
+  // The context menu as the host sent it: one item per entry, in order, with the id the browser
+  // knows it by. Entries that are not well-formed are left out rather than failing the menu.
+  function menuModel(message) {
+    const entries = Array.isArray(message.entries) ? message.entries : [];
+    return entries
+      .filter((item) => item && typeof item.entry === 'string' && typeof item.title === 'string')
+      .map((item, index) => ({ id: MENU_ID_PREFIX + index, entry: item.entry, title: item.title }));
+  }
+
+  // Firefox reads "&" in a menu title as the mark of an access key and "&&" as one "&", as the
+  // entry's name means them, so it shows the name itself with its access key; Chromium shows
+  // titles literally, so it gets the title the host made without the marks.
+  function shownTitle(item, browser) {
+    return browser === 'firefox' ? item.entry : item.title;
+  }
+
+  // Joins the parts of each setValue request; `take` answers the whole value once the last part
+  // has come, and null before.
+  class ValueAssembler {
+    constructor() {
+      this.pending = new Map();
+    }
+
+    take(message) {
+      if (typeof message.text !== 'string' || typeof message.page !== 'string' || typeof message.element !== 'string')
+        return null;
+      const key = `${message.request}`;
+      const parts = this.pending.get(key) ?? [];
+      parts.push(message.text);
+      if (message.more === true) {
+        this.pending.set(key, parts);
+        return null;
+      }
+      this.pending.delete(key);
+      return { page: message.page, element: message.element, text: parts.join('') };
+    }
+
+    clear() {
+      this.pending.clear();
+    }
+  }
+
+  // The run message for a command clicked on a target the content script described.
+  function runMessage(command, entry, page, target) {
+    return {
+      type: 'run',
+      command,
+      entry,
+      page,
+      element: {
+        id: target.element.id,
+        kind: target.element.kind,
+        value: target.element.value,
+        name: target.element.name,
+        form: target.element.form,
+      },
+      document: { title: target.document.title, url: target.document.url },
+    };
+  }
+
+  // The last results the host reported, newest last, for whoever wants to look (the tests).
+  class ResultLog {
+    constructor(capacity) {
+      this.capacity = capacity;
+      this.entries = [];
+    }
+
+    add(message) {
+      if (!Number.isInteger(message.command) || !Number.isInteger(message.hresult))
+        return;
+      this.entries.push({ command: message.command, hresult: message.hresult });
+      if (this.entries.length > this.capacity)
+        this.entries.shift();
+    }
+
+    list() {
+      return this.entries.map((entry) => ({ ...entry }));
+    }
+  }
+
+  const exported = { HOST_NAME, MENU_ID_PREFIX, menuModel, shownTitle, ValueAssembler, runMessage, ResultLog };
+  if (typeof module === 'object' && module.exports)
+    module.exports = exported;
+  else
+    globalThis.QuillbrookHostMessages = exported;
+})();

@@ -1,0 +1,106 @@
+// Editing sessions from the browser: the command clicked on a text box, the editor's saves
+// arriving in the page, and the page's end closing the editor and removing its file.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { describe, test } from 'node:test';
+import { waitForValue } from './support/browser.mjs';
+import { editorPids, waitForEditor } from './support/editors.mjs';
+import { TEST_OPTIONS, useBrowserSession } from './support/fixture.mjs';
+import { readIfThere, whenFolder } from './support/watch.mjs';
+
+const LABEL = 'Edit in &test editor';
+const TITLE = 'Edit in test editor';
+
+const fixture = useBrowserSession((session) => session.addMenuItem(LABEL));
+
+async function openPage(kind, title) {
+  const page = await fixture.browser.context.newPage();
+  await page.goto(fixture.pages.url(kind, title));
+  return page;
+}
+
+// Runs the command on the page's #box and answers the editor the server started.
+async function startSession(page, title) {
+  const known = editorPids(fixture.session.editors);
+  const command = await fixture.browser.runCommand(page, '#box', TITLE);
+  const editor = await waitForEditor(fixture.session.editors, title, known);
+  assert.equal(await fixture.browser.resultOf(command), 0);
+  await editor.waitFor('mapped');
+  return editor;
+}
+
+// The page's end reaches the editor, which is asked to close; its file goes after the delay.
+async function expectSessionEnd(editor) {
+  await editor.waitFor('close-requested');
+  await editor.waitFor('ended');
+  await whenFolder(path.dirname(editor.file), () => !fs.existsSync(editor.file), `${editor.file} to be deleted`);
+}
+
+describe('a session on a text area', () => {
+  test('the menu shows the item from the hive', TEST_OPTIONS, async () => {
+    await fixture.browser.waitForMenu([TITLE]);
+    assert.deepEqual((await fixture.browser.menu()).map((item) => item.entry), [LABEL]);
+  });
+
+  test('saves arrive in the page until the tab closes, then the editor closes and the file goes', TEST_OPTIONS, async () => {
+    const page = await openPage('/textarea', 'Notes');
+    const editor = await startSession(page, 'Notes');
+    assert.equal(fs.readFileSync(editor.file, 'utf8'), 'first line\nsecond line');
+
+    for (const [text, how] of [['one', 'write'], ['two\nlines ü', 'rename'], ['three ✓ — done', 'write']]) {
+      editor.save(text, how);
+      assert.ok(await waitForValue(page, '#box', text) > 0, `no input event told the page of ${JSON.stringify(text)}`);
+    }
+
+    await page.close();
+    await expectSessionEnd(editor);
+    assert.equal(readIfThere(fixture.session.backup), 'three ✓ — done');
+  });
+});
+
+describe('other text boxes and page ends', () => {
+  test('a text input is edited like a text area', TEST_OPTIONS, async () => {
+    const page = await openPage('/input', 'Subject');
+    const editor = await startSession(page, 'Subject');
+    assert.equal(fs.readFileSync(editor.file, 'utf8'), 'Hello');
+    editor.save('Goodbye');
+    await waitForValue(page, '#box', 'Goodbye');
+    await page.close();
+    await expectSessionEnd(editor);
+  });
+
+  test('navigating away ends the session and the next page is never written', TEST_OPTIONS, async () => {
+    const page = await openPage('/textarea', 'Leaving');
+    const editor = await startSession(page, 'Leaving');
+    editor.save('before leaving');
+    await waitForValue(page, '#box', 'before leaving');
+
+    await page.goto(fixture.pages.url('/input', 'Arrived'));
+    await expectSessionEnd(editor);
+    assert.equal(await page.inputValue('#box'), 'Hello');
+    await page.close();
+  });
+
+  test('two tabs keep their own sessions', TEST_OPTIONS, async () => {
+    const alpha = await openPage('/textarea', 'Alpha');
+    const alphaEditor = await startSession(alpha, 'Alpha');
+    const beta = await openPage('/textarea', 'Beta');
+    const betaEditor = await startSession(beta, 'Beta');
+    assert.notEqual(alphaEditor.file, betaEditor.file);
+
+    betaEditor.save('for beta');
+    await waitForValue(beta, '#box', 'for beta');
+    alphaEditor.save('for alpha');
+    await waitForValue(alpha, '#box', 'for alpha');
+    assert.equal(await beta.inputValue('#box'), 'for beta');
+
+    // Closing one tab ends its session alone.
+    await alpha.close();
+    await expectSessionEnd(alphaEditor);
+    betaEditor.save('beta still edited');
+    await waitForValue(beta, '#box', 'beta still edited');
+    await beta.close();
+    await expectSessionEnd(betaEditor);
+  });
+});

@@ -1,0 +1,77 @@
+// The extension's handling of the host's messages, without a browser.
+import assert from 'node:assert/strict';
+import { createRequire } from 'node:module';
+import { describe, test } from 'node:test';
+
+const require = createRequire(import.meta.url);
+const { menuModel, shownTitle, ValueAssembler, ResultLog, runMessage } = require('../../bridge/extension/host_messages.js');
+
+describe('the menu', () => {
+  test('keeps the entries in order with ids the browser can tell apart', () => {
+    const model = menuModel({ type: 'menu', entries: [{ entry: '&B', title: 'B' }, { entry: '&A', title: 'A' }] });
+    assert.deepEqual(model.map((item) => item.entry), ['&B', '&A']);
+    assert.equal(new Set(model.map((item) => item.id)).size, 2);
+  });
+
+  test('leaves out malformed entries and survives a missing list', () => {
+    assert.deepEqual(menuModel({ type: 'menu', entries: [null, { entry: 3 }, { entry: 'x' }] }), []);
+    assert.deepEqual(menuModel({ type: 'menu' }), []);
+  });
+
+  test('shows the entry\'s name with its access key in Firefox and the plain title in Chromium', () => {
+    const item = { entry: 'Salt && &pepper', title: 'Salt & pepper' };
+    assert.equal(shownTitle(item, 'firefox'), 'Salt && &pepper');
+    assert.equal(shownTitle(item, 'chromium'), 'Salt & pepper');
+  });
+});
+
+describe('setValue parts', () => {
+  test('are joined per request and given out only with the last part', () => {
+    const values = new ValueAssembler();
+    const part = (request, text, more) => values.take({ type: 'setValue', request, page: 'p', element: `e${request}`, text, more });
+    assert.equal(part(1, 'ab', true), null);
+    assert.equal(part(2, 'x', true), null);
+    assert.equal(part(1, 'cd', true), null);
+    assert.deepEqual(part(1, 'e', false), { page: 'p', element: 'e1', text: 'abcde' });
+    assert.deepEqual(part(2, 'y', false), { page: 'p', element: 'e2', text: 'xy' });
+  });
+
+  test('a request does not inherit the parts of an earlier one with the same number', () => {
+    const values = new ValueAssembler();
+    values.take({ request: 1, page: 'p', element: 'e', text: 'old', more: false });
+    assert.equal(values.take({ request: 1, page: 'p', element: 'e', text: 'new', more: false }).text, 'new');
+  });
+
+  test('parts dropped with the host are forgotten', () => {
+    const values = new ValueAssembler();
+    values.take({ request: 1, page: 'p', element: 'e', text: 'lost', more: true });
+    values.clear();
+    assert.equal(values.take({ request: 1, page: 'p', element: 'e', text: 'kept', more: false }).text, 'kept');
+  });
+
+  test('malformed parts are ignored', () => {
+    assert.equal(new ValueAssembler().take({ request: 1, page: 'p', element: 'e', more: false }), null);
+  });
+});
+
+describe('results and runs', () => {
+  test('the result log keeps only the newest', () => {
+    const log = new ResultLog(2);
+    for (const command of [1, 2, 3])
+      log.add({ command, hresult: -2147467263 });
+    log.add({ command: 'x', hresult: 0 });
+    assert.deepEqual(log.list().map((result) => result.command), [2, 3]);
+  });
+
+  test('a run message carries exactly the fields of the contract', () => {
+    const target = {
+      element: { id: 'e', kind: 'text', value: 'v', name: null, form: { name: null }, extra: 1 },
+      document: { title: 't', url: 'http://x/' },
+    };
+    assert.deepEqual(runMessage(4, '&Edit', 'p', target), {
+      type: 'run', command: 4, entry: '&Edit', page: 'p',
+      element: { id: 'e', kind: 'text', value: 'v', name: null, form: { name: null } },
+      document: { title: 't', url: 'http://x/' },
+    });
+  });
+});

@@ -1,0 +1,39 @@
+// The context menu follows the hive while the browser runs.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { describe, test } from 'node:test';
+import { TEST_OPTIONS, useBrowserSession } from './support/fixture.mjs';
+
+const fixture = useBrowserSession((session) => session.addMenuItem('&First'));
+
+describe('the context menu', () => {
+  test('shows the hive\'s items with their mnemonics removed', TEST_OPTIONS, async () => {
+    await fixture.browser.waitForMenu(['First']);
+    const [item] = await fixture.browser.menu();
+    assert.equal(item.entry, '&First');
+  });
+
+  test('an item added while the browser runs appears, and a removed one goes', TEST_OPTIONS, async () => {
+    await fixture.session.addMenuItem('Second && &third');
+    await fixture.browser.waitForMenu(['First', 'Second & third'], { anyOrder: true });
+    await fixture.session.reg('delete', 'HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt\\&First', '/f');
+    await fixture.browser.waitForMenu(['Second & third']);
+  });
+
+  test('an entry of another program is shown, and its click answers E_NOTIMPL', TEST_OPTIONS, async () => {
+    const titles = (await fixture.browser.menu()).map((item) => item.title);
+    const key = 'HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt\\Other program';
+    const script = path.join(fixture.session.root, 'other.htm');
+    fs.writeFileSync(script, '<script>external.menuArguments.document.title = "changed";</script>\n');
+    await fixture.session.reg('add', key, '/ve', '/d', script, '/f');
+    await fixture.session.reg('add', key, '/v', 'contexts', '/t', 'REG_DWORD', '/d', '4', '/f');
+    await fixture.browser.waitForMenu([...titles, 'Other program'], { anyOrder: true });
+    const page = await fixture.browser.context.newPage();
+    await page.goto(fixture.pages.url('/textarea', 'Other'));
+    const command = await fixture.browser.runCommand(page, '#box', 'Other program');
+    assert.equal(await fixture.browser.resultOf(command) >>> 0, 0x80004001);
+    assert.equal(await page.title(), 'Other');
+    await page.close();
+  });
+});

@@ -1,0 +1,48 @@
+// The pages the tests edit, served from localhost (content scripts do not run on file: pages).
+import http from 'node:http';
+
+const escape = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
+
+function document(title, body) {
+  return `<!DOCTYPE html><html><head><meta charset="utf-8"><title>${escape(title)}</title></head><body>${body}</body></html>`;
+}
+
+// Each page takes its title from ?title=, so that tabs and temporary files can be told apart.
+const PAGES = {
+  '/textarea': (title) => document(title, `<form name="reply"><textarea id="box" name="body" rows="8" cols="60">first line
+second line</textarea></form>`),
+  '/input': (title) => document(title, '<input id="box" name="subject" value="Hello">'),
+  '/contenteditable': (title) => document(title, '<div id="box" contenteditable="true">Rich <b>text</b></div>'),
+  '/elsewhere': (title) => document(title, '<p id="box">Another page</p>'),
+};
+
+export class PageServer {
+  static async start() {
+    const server = http.createServer((request, response) => {
+      const url = new URL(request.url, 'http://localhost');
+      const page = PAGES[url.pathname];
+      if (!page) {
+        response.writeHead(404).end();
+        return;
+      }
+      response.writeHead(200, { 'content-type': 'text/html; charset=utf-8' });
+      response.end(page(url.searchParams.get('title') ?? 'Page'));
+    });
+    await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+    return new PageServer(server);
+  }
+
+  constructor(server) {
+    this.server = server;
+    this.origin = `http://127.0.0.1:${server.address().port}`;
+  }
+
+  url(page, title) {
+    return `${this.origin}${page}?title=${encodeURIComponent(title)}`;
+  }
+
+  close() {
+    this.server.closeAllConnections();
+    return new Promise((resolve) => this.server.close(resolve));
+  }
+}
