@@ -5,11 +5,10 @@
 
 namespace quillbrook {
 
-Win32Result<FileStamp> fileStampOf(const std::string& path)
+namespace {
+
+FileStamp stampOf(const struct stat& status)
 {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0)
-        return win32ErrorFromErrno(errno, path);
     constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
     FileStamp stamp;
     stamp.modifiedNanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_sec) * kNanosecondsPerSecond
@@ -18,6 +17,24 @@ Win32Result<FileStamp> fileStampOf(const std::string& path)
     stamp.device = static_cast<std::uint64_t>(status.st_dev);
     stamp.inode = static_cast<std::uint64_t>(status.st_ino);
     return stamp;
+}
+
+} // namespace
+
+Win32Result<FileStamp> fileStampOf(const std::string& path)
+{
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0)
+        return win32ErrorFromErrno(errno, path);
+    return stampOf(status);
+}
+
+Win32Result<FileStamp> fileStampOf(int descriptor)
+{
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0)
+        return win32ErrorFromErrno(errno, {});
+    return stampOf(status);
 }
 
 } // namespace quillbrook

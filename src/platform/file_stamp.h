@@ -23,5 +23,7 @@ struct FileStamp {
 
 // The stamp of the file at `path` (symbolic links followed), or the Win32 code of the failure.
 Win32Result<FileStamp> fileStampOf(const std::string& path);
+// The stamp of an open file.
+Win32Result<FileStamp> fileStampOf(int descriptor);
 
 } // namespace quillbrook

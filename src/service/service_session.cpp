@@ -102,6 +102,14 @@ HRESULT CService::OnChangeNotification()
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid())
         return hresultFromErrno(errno, path);
+    // The file as the editor left it after the delay: inotify reports a save that truncates the
+    // file before writing it at the truncation, when the file is still empty. Reading only the
+    // size seen then would put an empty or cut text into the page (and, with CloseAtSaving, close
+    // the editor on it). The settled stamp is remembered, so the rest of that save is not read again.
+    const auto settled = fileStampOf(file.get());
+    if (!settled.ok())
+        return HRESULT_FROM_WIN32(settled.error());
+    temporaryFileStamp_ = settled.value();
     FileDescriptor carbonCopy;
     if (settings_.CarbonCopy && !settings_.CarbonCopyFile.isEmpty()) {
         const std::string copyPath = toNarrow(settings_.CarbonCopyFile);
@@ -109,10 +117,10 @@ HRESULT CService::OnChangeNotification()
         if (!carbonCopy.valid())
             return hresultFromErrno(errno, copyPath);
     }
-    if (stamp.value().size >> 32)
+    if (settled.value().size >> 32)
         return kFileTooLarge;
     std::string data;
-    if (const Win32Error error = readUpTo(file.get(), static_cast<std::size_t>(stamp.value().size), data, path))
+    if (const Win32Error error = readUpTo(file.get(), static_cast<std::size_t>(settled.value().size), data, path))
         return HRESULT_FROM_WIN32(error);
     // The copy's own failure is not the session's.
     if (carbonCopy.valid())
