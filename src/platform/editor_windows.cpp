@@ -83,14 +83,7 @@ std::vector<xcb_window_t> topLevelClients(const x11::Connection& connection, xcb
 
 void askToClose(const x11::Connection& connection, xcb_window_t window, const Atoms& atoms)
 {
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = atoms.wmProtocols;
-    message.data.data32[0] = atoms.wmDeleteWindow;
-    message.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection.get(), false, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+    x11::sendDeleteWindow(connection, window, atoms.wmProtocols, atoms.wmDeleteWindow);
 }
 
 bool contains(const x11::Property32& values, std::uint32_t value)

@@ -91,6 +91,19 @@ void writeProperty32(const Connection& connection, xcb_window_t window, xcb_atom
                         static_cast<std::uint32_t>(values.size()), values.data());
 }
 
+void sendDeleteWindow(const Connection& connection, xcb_window_t window, xcb_atom_t wmProtocols,
+                      xcb_atom_t wmDeleteWindow)
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = wmProtocols;
+    message.data.data32[0] = wmDeleteWindow;
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection.get(), false, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+}
+
 std::vector<std::vector<xcb_window_t>> childrenOf(const Connection& connection, std::span<const xcb_window_t> windows)
 {
     std::vector<xcb_query_tree_cookie_t> cookies;

@@ -62,6 +62,11 @@ std::vector<Property32> readProperty32(const Connection& connection, std::span<c
 void writeProperty32(const Connection& connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                      std::span<const std::uint32_t> values);
 
+// Asks a window to close as a window manager's close button does: WM_PROTOCOLS/WM_DELETE_WINDOW.
+// The request is queued; flush or sync the connection to send it.
+void sendDeleteWindow(const Connection& connection, xcb_window_t window, xcb_atom_t wmProtocols,
+                      xcb_atom_t wmDeleteWindow);
+
 // The children of each window, bottom of the stacking order first; empty for a window gone.
 std::vector<std::vector<xcb_window_t>> childrenOf(const Connection& connection,
                                                    std::span<const xcb_window_t> windows);
