@@ -3,8 +3,12 @@
 
 #include "service/change_notifier.h"
 
+#include <chrono>
 #include <fstream>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
 
 namespace quillbrook {
 namespace {
@@ -59,6 +63,49 @@ TEST_F(SessionTest, WholeSessionFromRegisterToDeletion)
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(readFile(globalSettings().LastDeletedFileBackup), "saved while closing");
     EXPECT_EQ(box->writes().size(), writesBeforeUnload);
+}
+
+// Whether thread `thread` of this process is inside a sleep system call.
+bool sleeping(pid_t thread)
+{
+    std::ifstream status("/proc/self/task/" + std::to_string(thread) + "/syscall");
+    long number = -1;
+    status >> number;
+    return number == SYS_nanosleep || number == SYS_clock_nanosleep;
+}
+
+// Editors that save in place truncate the file and then write it; inotify reports the truncation
+// at once. The rest of the save lands during the sync delay and must be read with it, once.
+TEST_F(SessionTest, ASaveInPlaceFinishedDuringTheSyncDelayIsReadWholeOnce)
+{
+    globalSettings().ChangeNotificationSyncDelay = 1000;
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("before"));
+    auto service = newService();
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    const fs::path file = service->temporaryFilePath();
+
+    // The rest of the save is written while the main thread sleeps out the delay.
+    const pid_t mainThread = gettid();
+    std::thread editor([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!sleeping(mainThread) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        std::ofstream(file, std::ios::binary | std::ios::app) << "whole text";
+    });
+    std::ofstream(file, std::ios::binary | std::ios::trunc).close();
+    const bool read = waitForValue(*box, utf8("whole text"));
+    editor.join();
+    ASSERT_TRUE(read);
+
+    // Notifications are handled in order: once a later save is in, the rest of the first is too.
+    globalSettings().ChangeNotificationSyncDelay = 0;
+    control().renameOver("later");
+    ASSERT_TRUE(waitForValue(*box, utf8("later")));
+    EXPECT_EQ(box->writes(), (std::vector<QString>{utf8("whole text"), utf8("later")}));
+    page->close();
+    control().exit();
+    EXPECT_TRUE(waitForSessionEnd(*service));
 }
 
 TEST_F(SessionTest, OnlyTheSessionWhoseFileChangedReads)
