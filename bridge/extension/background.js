@@ -11,12 +11,17 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   const messages = globalThis.QuillbrookHostMessages;
   const browserName = api.runtime.getURL('').startsWith('moz-extension:') ? 'firefox' : 'chromium';
   const RECONNECT_DELAY_MS = 2000;
+  // Shown, greyed, in place of the commands while the host cannot be reached, so that a missing
+  // install does not look like a menu without commands.
+  const HOST_MISSING_NOTICE = 'Quillbrook cannot reach its helper: run quillbrook-bridge --install';
+  const NOTICE_ID = 'quillbrook-notice';
   const KEPT_RESULTS = 50;
 
   const state = {
     host: null,
     reconnectTimer: null,
     menu: [],
+    notice: null,
     // Serialises menu rebuilds: each waits for the one before it.
     menuUpdate: Promise.resolve(),
     // page id -> the content script's port, for the pages a command ran on.
@@ -68,7 +73,7 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     state.host = null;
     state.values.clear();
     state.clicks.clear();
-    updateMenu([]);
+    updateMenu([], HOST_MISSING_NOTICE);
     scheduleReconnect();
   }
 
@@ -108,24 +113,28 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     }
   }
 
-  // Replaces the whole menu by `model`; the model is what the browser shows once the returned
-  // promise has settled.
-  function updateMenu(model) {
+  function addMenuItem(properties) {
+    return new Promise((resolve) => {
+      api.contextMenus.create({ ...properties, contexts: ['editable'] }, () => {
+        if (api.runtime.lastError)
+          console.warn('Quillbrook: cannot add a menu item:', api.runtime.lastError.message);
+        resolve();
+      });
+    });
+  }
+
+  // Replaces the whole menu by `model`, or by a greyed `notice`; that is what the browser shows
+  // once the returned promise has settled.
+  function updateMenu(model, notice = null) {
     state.menu = model;
+    state.notice = notice;
     announceChange();
     state.menuUpdate = state.menuUpdate.then(async () => {
       await api.contextMenus.removeAll();
-      for (const item of model) {
-        await new Promise((resolve) => {
-          api.contextMenus.create(
-            { id: item.id, title: messages.shownTitle(item, browserName), contexts: ['editable'] },
-            () => {
-              if (api.runtime.lastError)
-                console.warn('Quillbrook: cannot add a menu item:', api.runtime.lastError.message);
-              resolve();
-            });
-        });
-      }
+      if (notice)
+        await addMenuItem({ id: NOTICE_ID, title: notice, enabled: false });
+      for (const item of model)
+        await addMenuItem({ id: item.id, title: messages.shownTitle(item, browserName) });
     }).catch((error) => console.warn('Quillbrook: cannot update the menu:', error));
     return state.menuUpdate;
   }
@@ -194,6 +203,7 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   globalThis.quillbrook = {
     onMenuClicked,
     menu: () => state.menu.map((item) => ({ ...item })),
+    notice: () => state.notice,
     menuUpdated: () => state.menuUpdate,
     results: () => state.results.list(),
     // Settles at the next change of the menu or the results.

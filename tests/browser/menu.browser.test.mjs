@@ -3,6 +3,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { describe, test } from 'node:test';
+import { Browser } from './support/browser.mjs';
 import { TEST_OPTIONS, useBrowserSession } from './support/fixture.mjs';
 
 const fixture = useBrowserSession((session) => session.addMenuItem('&First'));
@@ -35,5 +36,22 @@ describe('the context menu', () => {
     assert.equal(await fixture.browser.resultOf(command) >>> 0, 0x80004001);
     assert.equal(await page.title(), 'Other');
     await page.close();
+  });
+
+  test('without its host the menu says how to set it up instead of showing nothing', TEST_OPTIONS, async () => {
+    assert.equal(await fixture.browser.worker.evaluate(() => globalThis.quillbrook.notice()), null);
+    const browser = await Browser.launch(fixture.session, { withHost: false });
+    try {
+      const notice = await browser.worker.evaluate(async () => {
+        while (!globalThis.quillbrook.notice())
+          await globalThis.quillbrook.changed();
+        await globalThis.quillbrook.menuUpdated();
+        return globalThis.quillbrook.notice();
+      });
+      assert.match(notice, /quillbrook-bridge --install/);
+      assert.deepEqual(await browser.menu(), []);
+    } finally {
+      await browser.close();
+    }
   });
 });

@@ -40,10 +40,12 @@ async function installHost(session, profile) {
 }
 
 export class Browser {
-  static async launch(session, { headless = true } = {}) {
-    const profile = path.join(session.env.XDG_CONFIG_HOME, 'chromium');
+  // `withHost: false` starts a browser in a profile of its own where the host is not installed.
+  static async launch(session, { headless = true, withHost = true } = {}) {
+    const profile = path.join(session.env.XDG_CONFIG_HOME, withHost ? 'chromium' : 'chromium-without-host');
     fs.mkdirSync(profile, { recursive: true });
-    await installHost(session, profile);
+    if (withHost)
+      await installHost(session, profile);
     const context = await chromium.launchPersistentContext(profile, {
       executablePath: programs.chromium,
       headless,
