@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { describe, test } from 'node:test';
-import { waitForValue } from './support/browser.mjs';
+import { Browser, waitForValue } from './support/browser.mjs';
 import { editorPids, waitForEditor } from './support/editors.mjs';
 import { TEST_OPTIONS, useBrowserSession } from './support/fixture.mjs';
 import { readIfThere, whenFolder } from './support/watch.mjs';
@@ -21,11 +21,11 @@ async function openPage(kind, title) {
 }
 
 // Runs the command on the page's #box and answers the editor the server started.
-async function startSession(page, title) {
+async function startSession(page, title, browser = fixture.browser) {
   const known = editorPids(fixture.session.editors);
-  const command = await fixture.browser.runCommand(page, '#box', TITLE);
+  const command = await browser.runCommand(page, '#box', TITLE);
   const editor = await waitForEditor(fixture.session.editors, title, known);
-  assert.equal(await fixture.browser.resultOf(command), 0);
+  assert.equal(await browser.resultOf(command), 0);
   await editor.waitFor('mapped');
   return editor;
 }
@@ -102,5 +102,22 @@ describe('other text boxes and page ends', () => {
     await waitForValue(beta, '#box', 'beta still edited');
     await beta.close();
     await expectSessionEnd(betaEditor);
+  });
+
+  test('closing the browser ends the sessions of all its pages', TEST_OPTIONS, async () => {
+    const browser = await Browser.launch(fixture.session, { profile: 'chromium-closed' });
+    let editors;
+    try {
+      await browser.waitForMenu([TITLE]);
+      editors = [];
+      for (const title of ['Closing one', 'Closing two']) {
+        const page = await browser.context.newPage();
+        await page.goto(fixture.pages.url('/textarea', title));
+        editors.push(await startSession(page, title, browser));
+      }
+    } finally {
+      await browser.close();
+    }
+    await Promise.all(editors.map(expectSessionEnd));
   });
 });

@@ -40,7 +40,7 @@ describe('the context menu', () => {
 
   test('without its host the menu says how to set it up instead of showing nothing', TEST_OPTIONS, async () => {
     assert.equal(await fixture.browser.worker.evaluate(() => globalThis.quillbrook.notice()), null);
-    const browser = await Browser.launch(fixture.session, { withHost: false });
+    const browser = await Browser.launch(fixture.session, { withHost: false, profile: 'chromium-without-host' });
     try {
       const notice = await browser.worker.evaluate(async () => {
         while (!globalThis.quillbrook.notice())

@@ -23,12 +23,15 @@ const CHROMIUM_FLAGS = [
   '--disable-sync',
 ];
 
-// Writes the host manifest into the profile: by the host's own install when it has one, else as
-// docs/bridge.md describes it.
+// Writes the host manifest into the profile: by the host's own install into the user's Chromium
+// folder, or by its one-manifest install into another profile.
 async function installHost(session, profile) {
-  const manifest = path.join(profile, 'NativeMessagingHosts', `${HOST_NAME}.json`);
+  const folder = path.join(profile, 'NativeMessagingHosts');
+  const manifest = path.join(folder, `${HOST_NAME}.json`);
+  const userProfile = profile === path.join(session.env.XDG_CONFIG_HOME, 'chromium');
   try {
-    await run(programs.bridge, ['--install'], { env: session.env });
+    await run(programs.bridge, userProfile ? ['--install'] : ['--install-to', folder, '--browser', 'chromium'],
+              { env: session.env });
   } catch (error) {
     throw new Error(`quillbrook-bridge --install failed: ${error.stderr || error.message}`);
   }
@@ -40,9 +43,10 @@ async function installHost(session, profile) {
 }
 
 export class Browser {
-  // `withHost: false` starts a browser in a profile of its own where the host is not installed.
-  static async launch(session, { headless = true, withHost = true } = {}) {
-    const profile = path.join(session.env.XDG_CONFIG_HOME, withHost ? 'chromium' : 'chromium-without-host');
+  // `profile` names a profile of its own, for a second browser in one session; `withHost: false`
+  // leaves the host out of it.
+  static async launch(session, { headless = true, withHost = true, profile: name = 'chromium' } = {}) {
+    const profile = path.join(session.env.XDG_CONFIG_HOME, name);
     fs.mkdirSync(profile, { recursive: true });
     if (withHost)
       await installHost(session, profile);
