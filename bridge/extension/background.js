@@ -13,7 +13,8 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   const RECONNECT_DELAY_MS = 2000;
   // Shown, greyed, in place of the commands while the host cannot be reached, so that a missing
   // install does not look like a menu without commands.
-  const HOST_MISSING_NOTICE = 'Quillbrook cannot reach its helper: run quillbrook-bridge --install';
+  const HOST_MISSING_NOTICE = api.i18n.getMessage('hostMissing')
+    || 'Quillbrook cannot reach its helper: run quillbrook-bridge --install';
   const NOTICE_ID = 'quillbrook-notice';
   const KEPT_RESULTS = 50;
 
