@@ -33,6 +33,8 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     nextCommand: 1,
     // command -> the menu entry clicked, until the content script has named its target.
     clicks: new Map(),
+    // command -> where it was clicked and its title, until its result has come.
+    running: new Map(),
     // Resolved, and replaced, whenever the menu or the results change.
     changed: null,
     resolveChanged: null,
@@ -74,6 +76,7 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     state.host = null;
     state.values.clear();
     state.clicks.clear();
+    state.running.clear();
     updateMenu([], HOST_MISSING_NOTICE);
     scheduleReconnect();
   }
@@ -106,8 +109,7 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     case 'result':
       state.results.add(message);
       announceChange();
-      if (message.hresult !== 0)
-        console.warn(`Quillbrook: command ${message.command} ended with 0x${(message.hresult >>> 0).toString(16)}`);
+      reportResult(message);
       break;
     default:
       console.warn('Quillbrook: unknown message from the native host:', message.type);
@@ -140,6 +142,20 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     return state.menuUpdate;
   }
 
+  // A command that failed without the server telling the user is told in its page, as a script
+  // error was once shown by the browser.
+  function reportResult(message) {
+    const click = state.running.get(message.command);
+    state.running.delete(message.command);
+    if (!click || !messages.isFailure(message.hresult))
+      return;
+    const text = messages.failureText(message.hresult, click.title,
+                                      (name, values) => api.i18n.getMessage(name, values));
+    console.warn(`Quillbrook: ${text}`);
+    api.tabs.sendMessage(click.tabId, { type: 'failed', text }, { frameId: click.frameId })
+      .catch(() => {});
+  }
+
   function deliverValue(value) {
     const page = state.pages.get(value.page);
     if (!page)
@@ -155,12 +171,15 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     if (!item || !tab || tab.id === undefined || tab.id < 0)
       return 0;
     const command = state.nextCommand++;
-    state.clicks.set(command, { entry: item.entry, tabId: tab.id, frameId: info.frameId ?? 0 });
+    const click = { entry: item.entry, title: item.title, tabId: tab.id, frameId: info.frameId ?? 0 };
+    state.clicks.set(command, click);
+    state.running.set(command, click);
     try {
       await api.tabs.sendMessage(tab.id, { type: 'target', command }, { frameId: info.frameId ?? 0 });
       return command;
     } catch (error) {
       state.clicks.delete(command);
+      state.running.delete(command);
       console.warn('Quillbrook: the page cannot be edited:', error.message ?? error);
       return 0;
     }

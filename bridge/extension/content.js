@@ -94,7 +94,14 @@
   }
 
   api.runtime.onMessage.addListener((message, sender, sendResponse) => {
-    if (message?.type !== 'target' || sender.id !== api.runtime.id)
+    if (sender.id !== api.runtime.id)
+      return false;
+    if (message?.type === 'failed' && typeof message.text === 'string') {
+      // After the answer, so that the background is not kept waiting by the dialog.
+      setTimeout(() => window.alert(message.text));
+      return false;
+    }
+    if (message?.type !== 'target')
       return false;
     const target = lastTarget?.isConnected ? describe(lastTarget) : null;
     openPort().postMessage({ type: 'target', command: message.command, target });

@@ -86,7 +86,27 @@
     }
   }
 
-  const exported = { HOST_NAME, MENU_ID_PREFIX, menuModel, shownTitle, ValueAssembler, runMessage, ResultLog };
+  // Results for which the server has not told the user anything itself. A success (0), the Open
+  // File dialog cancelled (S_FALSE, 1) and a refused element (0, after the server's message box)
+  // are not among them.
+  function isFailure(hresult) {
+    return Number.isInteger(hresult) && hresult < 0;
+  }
+
+  // Classes the server could not be started for: it is not registered, or its program fails.
+  const NOT_REGISTERED = new Set([0x80040154 | 0, 0x80080005 | 0]);
+
+  // What the user is told of a failed command, in the browser's language: `message(name, values)`
+  // looks a text up (the extension's i18n.getMessage).
+  function failureText(hresult, title, message) {
+    const code = `0x${(hresult >>> 0).toString(16).toUpperCase().padStart(8, '0')}`;
+    const text = message('commandFailed', [title, code]);
+    return NOT_REGISTERED.has(hresult) ? `${text}\n${message('serverNotRegistered', [])}` : text;
+  }
+
+  const exported = {
+    HOST_NAME, MENU_ID_PREFIX, menuModel, shownTitle, ValueAssembler, runMessage, ResultLog, isFailure, failureText,
+  };
   if (typeof module === 'object' && module.exports)
     module.exports = exported;
   else

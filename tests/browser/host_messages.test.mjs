@@ -4,7 +4,7 @@ import { createRequire } from 'node:module';
 import { describe, test } from 'node:test';
 
 const require = createRequire(import.meta.url);
-const { menuModel, shownTitle, ValueAssembler, ResultLog, runMessage } = require('../../bridge/extension/host_messages.js');
+const { menuModel, shownTitle, ValueAssembler, ResultLog, runMessage, isFailure, failureText } = require('../../bridge/extension/host_messages.js');
 
 describe('the menu', () => {
   test('keeps the entries in order with ids the browser can tell apart', () => {
@@ -73,5 +73,27 @@ describe('results and runs', () => {
       element: { id: 'e', kind: 'text', value: 'v', name: null, form: { name: null } },
       document: { title: 't', url: 'http://x/' },
     });
+  });
+});
+
+describe('a failed command', () => {
+  // The English texts, placeholders filled as the browser fills them.
+  const english = {
+    commandFailed: 'Quillbrook could not run "$1" (error $2).',
+    serverNotRegistered: 'Quillbrook is not registered: run quillbrook /RegServer, or tools/run.',
+  };
+  const message = (name, values) => english[name].replace(/\$(\d)/g, (_, index) => values[index - 1]);
+
+  test('is one the server has not answered with a dialog of its own', () => {
+    assert.equal(isFailure(0), false);  // done, or an element refused with the server's message
+    assert.equal(isFailure(1), false);  // S_FALSE: the Open File dialog cancelled
+    assert.equal(isFailure(0x80070002 | 0), true);
+    assert.equal(isFailure(undefined), false);
+  });
+
+  test('names the command and its error, and how to register the server when it could not start', () => {
+    assert.equal(failureText(0x80070002 | 0, 'Edit', message), 'Quillbrook could not run "Edit" (error 0x80070002).');
+    assert.equal(failureText(0x80040154 | 0, 'Edit', message),
+                 'Quillbrook could not run "Edit" (error 0x80040154).\n' + english.serverNotRegistered);
   });
 });
