@@ -37,7 +37,9 @@ QString menuTitle(const QString& name)
     return title;
 }
 
-std::vector<MenuEntry> readMenu(const RegistryKey& currentUser)
+namespace {
+
+std::vector<MenuEntry> readMenuOnce(const RegistryKey& currentUser)
 {
     std::vector<MenuEntry> entries;
     const auto menuExt = currentUser.openSubKey(kMenuExtPath, KEY_READ);
@@ -52,6 +54,23 @@ std::vector<MenuEntry> readMenu(const RegistryKey& currentUser)
             continue;
         const QString wide = toWide(name.value());
         entries.push_back({wide, menuTitle(wide)});
+    }
+    return entries;
+}
+
+} // namespace
+
+std::vector<MenuEntry> readMenu(const RegistryKey& currentUser)
+{
+    // Subkeys are enumerated by index, so a key another process adds or removes meanwhile can
+    // show an entry twice or hide one; two reads that agree saw the hive at rest.
+    constexpr int kMostReads = 10;
+    std::vector<MenuEntry> entries = readMenuOnce(currentUser);
+    for (int read = 1; read < kMostReads; ++read) {
+        std::vector<MenuEntry> again = readMenuOnce(currentUser);
+        if (again == entries)
+            break;
+        entries = std::move(again);
     }
     return entries;
 }
