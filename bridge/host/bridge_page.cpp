@@ -11,6 +11,20 @@
 
 namespace quillbrook::bridge {
 
+namespace {
+
+// A property get: `value` into the caller's out parameter.
+template <class T>
+HRESULT answer(const T& value, T* p)
+{
+    if (!p)
+        return E_POINTER;
+    *p = value;
+    return S_OK;
+}
+
+} // namespace
+
 // What every object of one page shares.
 struct PageState {
     const QString id;
@@ -55,15 +69,6 @@ public:
     }
 
 private:
-    template <class T>
-    static HRESULT answer(const T& value, T* p)
-    {
-        if (!p)
-            return E_POINTER;
-        *p = value;
-        return S_OK;
-    }
-
     std::shared_ptr<PageState> state_;
     std::shared_ptr<PageWindow> window_;
 };
@@ -76,10 +81,7 @@ public:
 
     HRESULT readDocument(std::shared_ptr<Dispatchable>* p) const
     {
-        if (!p)
-            return E_POINTER;
-        *p = document_;
-        return S_OK;
+        return answer(std::shared_ptr<Dispatchable>(document_), p);
     }
 
 protected:
@@ -103,14 +105,6 @@ std::shared_ptr<Dispatchable> ElementObject::createFacet(const Guid& iid)
     return nullptr;
 }
 
-HRESULT readText(const QString& text, QString* p)
-{
-    if (!p)
-        return E_POINTER;
-    *p = text;
-    return S_OK;
-}
-
 class FormObject final : public ElementObject {
 public:
     FormObject(std::shared_ptr<PageDocument> document, QString name)
@@ -118,7 +112,7 @@ public:
     {
     }
 
-    HRESULT readName(QString* p) const { return readText(name_, p); }
+    HRESULT readName(QString* p) const { return answer(name_, p); }
 
 protected:
     Guid canonicalInterface() const override { return IID_IHTMLFormElement; }
@@ -161,8 +155,8 @@ public:
         form_ = snapshot.inForm ? std::make_shared<FormObject>(document_, snapshot.formName) : nullptr;
     }
 
-    HRESULT readValue(QString* p) const { return readText(value_, p); }
-    HRESULT readName(QString* p) const { return readText(name_, p); }
+    HRESULT readValue(QString* p) const { return answer(value_, p); }
+    HRESULT readName(QString* p) const { return answer(name_, p); }
     HRESULT readForm(std::shared_ptr<Dispatchable>* p) const
     {
         if (!p)

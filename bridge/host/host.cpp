@@ -1,5 +1,6 @@
 #include "bridge/host/host.h"
 
+#include "automation/bus_values.h"
 #include "bridge/host/entry_run.h"
 #include "bridge/host/entry_script.h"
 #include "bridge/host/value_parts.h"
@@ -23,12 +24,6 @@ constexpr std::size_t kMaxScriptSize = 1024 * 1024;
 void report(const QString& text)
 {
     std::fprintf(stderr, "quillbrook-bridge: %s\n", text.toLocal8Bit().constData());
-}
-
-QString hex(HRESULT result)
-{
-    return QStringLiteral("0x%1").arg(static_cast<quint32>(result), 8, 16, QLatin1Char('0')).toUpper().replace(
-        QLatin1String("0X"), QLatin1String("0x"));
 }
 
 // A string member; nullopt when it is missing or no string. A string is never the null QString,
@@ -200,7 +195,7 @@ void Host::run(const QJsonObject& message)
 
     std::string scriptText;
     if (const HRESULT result = readEntryScript(currentUser_, *entry, scriptText); FAILED(result)) {
-        report(QStringLiteral("cannot read the script of \"%1\": %2").arg(*entry, hex(result)));
+        report(QStringLiteral("cannot read the script of \"%1\": %2").arg(*entry, bus::hresultText(result)));
         sendResult(command, result);
         return;
     }
