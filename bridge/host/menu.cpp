@@ -37,40 +37,22 @@ QString menuTitle(const QString& name)
     return title;
 }
 
-namespace {
-
-std::vector<MenuEntry> readMenuOnce(const RegistryKey& currentUser)
+std::vector<MenuEntry> readMenu(const RegistryKey& currentUser)
 {
     std::vector<MenuEntry> entries;
     const auto menuExt = currentUser.openSubKey(kMenuExtPath, KEY_READ);
     if (!menuExt.ok())
         return entries;
-    for (std::uint32_t index = 0;; ++index) {
-        const auto name = menuExt.value().enumSubKey(index);
-        if (!name.ok())
-            break;
-        const auto entry = menuExt.value().openSubKey(name.value(), KEY_QUERY_VALUE);
+    // The names at one moment: another process may be adding or removing entries meanwhile.
+    const auto names = menuExt.value().subKeyNames();
+    if (!names.ok())
+        return entries;
+    for (const std::string& name : names.value()) {
+        const auto entry = menuExt.value().openSubKey(name, KEY_QUERY_VALUE);
         if (!entry.ok() || !showsOnTextBoxes(entry.value()))
             continue;
-        const QString wide = toWide(name.value());
+        const QString wide = toWide(name);
         entries.push_back({wide, menuTitle(wide)});
-    }
-    return entries;
-}
-
-} // namespace
-
-std::vector<MenuEntry> readMenu(const RegistryKey& currentUser)
-{
-    // Subkeys are enumerated by index, so a key another process adds or removes meanwhile can
-    // show an entry twice or hide one; two reads that agree saw the hive at rest.
-    constexpr int kMostReads = 10;
-    std::vector<MenuEntry> entries = readMenuOnce(currentUser);
-    for (int read = 1; read < kMostReads; ++read) {
-        std::vector<MenuEntry> again = readMenuOnce(currentUser);
-        if (again == entries)
-            break;
-        entries = std::move(again);
     }
     return entries;
 }

@@ -652,6 +652,23 @@ Win32Result<std::string> RegistryKey::enumSubKey(std::uint32_t index) const
     });
 }
 
+Win32Result<std::vector<std::string>> RegistryKey::subKeyNames() const
+{
+    if (const Win32Error error = usable(KEY_ENUMERATE_SUB_KEYS); error != ERROR_SUCCESS)
+        return error;
+    return connection_->read(id_, [&]() -> Win32Result<std::vector<std::string>> {
+        Query q = connection_->query("SELECT name FROM keys WHERE parent = ? ORDER BY fold");
+        q.bind(id_);
+        std::vector<std::string> names;
+        int rc = SQLITE_ROW;
+        while ((rc = q.step()) == SQLITE_ROW)
+            names.push_back(q.bytes(0));
+        if (rc != SQLITE_DONE)
+            return connection_->failure(rc);
+        return names;
+    });
+}
+
 Win32Result<RegistryValue> RegistryKey::enumValue(std::uint32_t index) const
 {
     if (const Win32Error error = usable(KEY_QUERY_VALUE); error != ERROR_SUCCESS)

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillbrook {
 
@@ -104,6 +105,10 @@ public:
     // The name (case stored) of the subkey at `index` in case-insensitive name order;
     // ERROR_NO_MORE_ITEMS past the end. Needs KEY_ENUMERATE_SUB_KEYS.
     Win32Result<std::string> enumSubKey(std::uint32_t index) const;
+    // Every subkey's name in that order, read at one moment: a key another process adds or
+    // removes meanwhile cannot make a name show twice or go missing, as it can between
+    // enumSubKey calls. Needs KEY_ENUMERATE_SUB_KEYS.
+    Win32Result<std::vector<std::string>> subKeyNames() const;
     // The value at `index` in the order values were first set; ERROR_NO_MORE_ITEMS past the end.
     // Needs KEY_QUERY_VALUE.
     Win32Result<RegistryValue> enumValue(std::uint32_t index) const;

@@ -167,6 +167,7 @@ const std::vector<Operation>& operations()
         {"createSubKey", KEY_CREATE_SUB_KEY, ERROR_SUCCESS,
          [](RegistryKey& k) { return k.createSubKey("Sub", KEY_READ).error(); }},
         {"enumSubKey", KEY_ENUMERATE_SUB_KEYS, ERROR_SUCCESS, [](RegistryKey& k) { return k.enumSubKey(0).error(); }},
+        {"subKeyNames", KEY_ENUMERATE_SUB_KEYS, ERROR_SUCCESS, [](RegistryKey& k) { return k.subKeyNames().error(); }},
         {"enumValue", KEY_QUERY_VALUE, ERROR_SUCCESS, [](RegistryKey& k) { return k.enumValue(0).error(); }},
         {"queryValue", KEY_QUERY_VALUE, ERROR_SUCCESS, [](RegistryKey& k) { return k.queryValue("V").error(); }},
         {"setValue", KEY_SET_VALUE, ERROR_SUCCESS, [](RegistryKey& k) { return k.setValue("V", REG_SZ, "x"); }},
@@ -297,6 +298,8 @@ TEST_F(HiveKeys, SubKeysEnumerateInCaseInsensitiveCodeUnitOrder)
     EXPECT_EQ(subKeys(base), (std::vector<std::string>{"Alpha", "ALPHA2", "beta", "gamma", "_x", "\xF0\x9F\x98\x80",
                                                        "\xEF\xBC\xA1"}));
     EXPECT_EQ(base.enumSubKey(7).error(), ERROR_NO_MORE_ITEMS);
+    // All the names at once come in the same order.
+    EXPECT_EQ(base.subKeyNames().value(), subKeys(base));
 }
 
 TEST_F(HiveKeys, EnumerationIndexFollowsDeletions)
