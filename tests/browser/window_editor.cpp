@@ -7,10 +7,10 @@
 // lines follow as things happen: "mapped" once its window is on the display, "close-requested"
 // when WM_DELETE_WINDOW arrives, "ended" at its end. Several editors can share DIR.
 //
-// Commands on the FIFO, one a line: "write HEX" replaces the file's content in place, "rename HEX"
-// writes a new file and renames it over the old one, "exit" ends the editor; HEX is the content as
-// hexadecimal bytes.
+// The commands on the FIFO are those of tests/support/editor/editor_commands.h.
 #include "platform/file_descriptor.h"
+#include "support/editor/editor_commands.h"
+#include "support/x11/editor_window.h"
 #include "platform/x11_connection.h"
 
 #include <fcntl.h>
@@ -29,20 +29,6 @@ namespace {
 
 using namespace quillbrook;
 
-std::string fromHex(const std::string& hex)
-{
-    std::string bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
-bool save(const std::string& path, const std::string& content)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << content;
-    return static_cast<bool>(file.flush());
-}
 
 class Log {
 public:
@@ -95,8 +81,8 @@ public:
             for (auto end = input.find('\n'); end != std::string::npos; end = input.find('\n')) {
                 const std::string line = input.substr(0, end);
                 input.erase(0, end + 1);
-                if (const auto status = perform(line); status >= 0)
-                    return status;
+                if (const auto status = testing::performEditorCommand(file_, line))
+                    return *status;
             }
         }
     }
@@ -104,18 +90,8 @@ public:
 private:
     void openWindow(xcb_atom_t netWmPid)
     {
-        window_ = xcb_generate_id(connection_.get());
-        const std::uint32_t events[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-        xcb_create_window(connection_.get(), XCB_COPY_FROM_PARENT, window_, connection_.defaultRoot(), 0, 0, 200, 120,
-                          0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, events);
-        const std::string title = "quillbrook-test-window-editor";
-        xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                            static_cast<std::uint32_t>(title.size()), title.data());
-        const std::uint32_t pid[] = {static_cast<std::uint32_t>(getpid())};
-        x11::writeProperty32(connection_, window_, netWmPid, XCB_ATOM_CARDINAL, pid);
-        const std::uint32_t protocols[] = {wmDeleteWindow_};
-        x11::writeProperty32(connection_, window_, wmProtocols_, XCB_ATOM_ATOM, protocols);
-        xcb_map_window(connection_.get(), window_);
+        window_ = testing::openEditorWindow(connection_, "quillbrook-test-window-editor", netWmPid, wmProtocols_,
+                                            wmDeleteWindow_);
     }
 
     // False when the editor is to end.
@@ -131,24 +107,6 @@ private:
             return true;
         log_.add("close-requested");
         return false;
-    }
-
-    // The exit status when the command ends the editor, else -1.
-    int perform(const std::string& line)
-    {
-        const auto space = line.find(' ');
-        const std::string verb = line.substr(0, space);
-        const std::string content = space == std::string::npos ? std::string() : fromHex(line.substr(space + 1));
-        if (verb == "exit")
-            return 0;
-        if (verb == "write" && !save(file_, content))
-            return 3;
-        if (verb == "rename") {
-            const std::string fresh = file_ + ".new";
-            if (!save(fresh, content) || std::rename(fresh.c_str(), file_.c_str()) != 0)
-                return 3;
-        }
-        return -1;
     }
 
     const x11::Connection& connection_;

@@ -6,10 +6,10 @@
 // The FIFO and the log may come from QUILLBROOK_TEST_EDITOR_CONTROL and QUILLBROOK_TEST_EDITOR_LOG
 // instead, so that a command line without them can be tested.
 //
-// Commands: "write HEX" replaces the file's content in place, "rename HEX" writes a new file and
-// renames it over the old one, "exit" ends the editor; HEX is the content as hexadecimal bytes so
-// that any byte can be written. The end of the control FIFO ends the editor too. The log gets the
-// arguments, one a line, at the start and "ended" at the end.
+// The commands are those of editor_commands.h. The end of the control FIFO ends the editor too.
+// The log gets the arguments, one a line, at the start and "ended" at the end.
+#include "editor_commands.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -20,14 +20,6 @@
 
 namespace {
 
-std::string fromHex(const std::string& hex)
-{
-    std::string bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
 // Appends "ended" to the log when the editor ends, so that a test can wait for its end.
 struct EndRecord {
     std::string log;
@@ -37,13 +29,6 @@ struct EndRecord {
             std::ofstream(log, std::ios::app) << "ended\n";
     }
 };
-
-bool save(const std::string& path, const std::string& content)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << content;
-    return static_cast<bool>(file.flush());
-}
 
 } // namespace
 
@@ -75,18 +60,8 @@ int main(int argc, char** argv)
     std::ifstream commands(control);
     std::string line;
     while (std::getline(commands, line)) {
-        const auto space = line.find(' ');
-        const std::string verb = line.substr(0, space);
-        const std::string content = space == std::string::npos ? std::string() : fromHex(line.substr(space + 1));
-        if (verb == "exit")
-            return 0;
-        if (verb == "write" && !save(file, content))
-            return 3;
-        if (verb == "rename") {
-            const std::string fresh = file + ".new";
-            if (!save(fresh, content) || std::rename(fresh.c_str(), file.c_str()) != 0)
-                return 4;
-        }
+        if (const auto status = quillbrook::testing::performEditorCommand(file, line))
+            return *status;
     }
     return 0;
 }

@@ -16,6 +16,7 @@
 // never leaves it running. Started as an editor by the system under test, it has no stdin of the
 // test's: --no-stdin ignores stdin, and --ready-file appends "ready" to FILE as well.
 #include "platform/x11_connection.h"
+#include "editor_window.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -133,21 +134,8 @@ public:
 private:
     void open()
     {
-        const xcb_window_t window = xcb_generate_id(connection_.get());
-        const std::uint32_t events[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-        xcb_create_window(connection_.get(), XCB_COPY_FROM_PARENT, window, connection_.defaultRoot(), 0, 0, 160, 120,
-                          0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, events);
-        const std::string_view title = "quillbrook-test-window";
-        xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                            static_cast<std::uint32_t>(title.size()), title.data());
-        const std::uint32_t pid[] = {static_cast<std::uint32_t>(getpid())};
-        x11::writeProperty32(connection_, window, netWmPid_, XCB_ATOM_CARDINAL, pid);
-        if (options_.deleteProtocol) {
-            const std::uint32_t protocols[] = {wmDeleteWindow_};
-            x11::writeProperty32(connection_, window, wmProtocols_, XCB_ATOM_ATOM, protocols);
-        }
-        xcb_map_window(connection_.get(), window);
-        windows_.push_back(window);
+        windows_.push_back(testing::openEditorWindow(connection_, "quillbrook-test-window", netWmPid_, wmProtocols_,
+                                                     options_.deleteProtocol ? wmDeleteWindow_ : xcb_atom_t{XCB_ATOM_NONE}));
     }
 
     // Handles every event `next` yields; false once the last window has closed.
