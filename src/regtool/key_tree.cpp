@@ -25,16 +25,11 @@ Win32Result<std::vector<RegistryValue>> readValues(const RegistryKey& key)
     return collect<RegistryValue>([&](std::uint32_t index) { return key.enumValue(index); });
 }
 
-Win32Result<std::vector<std::string>> readSubKeyNames(const RegistryKey& key)
-{
-    return collect<std::string>([&](std::uint32_t index) { return key.enumSubKey(index); });
-}
-
 Win32Error visitKeyTree(const RegistryKey& key, const std::function<Win32Error(const RegistryKey&)>& visit)
 {
     if (const auto error = visit(key); error != ERROR_SUCCESS)
         return error;
-    const auto names = readSubKeyNames(key);
+    const auto names = key.subKeyNames();
     if (!names.ok())
         return names.error();
     for (const auto& name : names.value()) {

@@ -9,9 +9,8 @@
 
 namespace quillbrook::regtool {
 
-// In the hive's enumeration order.
+// The values in the hive's enumeration order (subkey names: RegistryKey::subKeyNames).
 Win32Result<std::vector<RegistryValue>> readValues(const RegistryKey& key);
-Win32Result<std::vector<std::string>> readSubKeyNames(const RegistryKey& key);
 
 // Calls `visit` for `key` and then for every key below it, depth first, subkeys in enumeration
 // order. Stops at the first error, of the hive or of `visit`.

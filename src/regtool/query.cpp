@@ -23,7 +23,7 @@ Win32Error writeKey(const RegistryKey& key, std::ostream& out)
     out << key.fullName() << '\n';
     if (const auto error = writeValueLines(key, out); error != ERROR_SUCCESS)
         return error;
-    const auto names = readSubKeyNames(key);
+    const auto names = key.subKeyNames();
     if (!names.ok())
         return names.error();
     for (const auto& name : names.value())
