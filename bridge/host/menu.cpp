@@ -1,6 +1,7 @@
 #include "bridge/host/menu.h"
 
 #include "platform/charset.h"
+#include "platform/mnemonic_text.h"
 
 #include <QJsonArray>
 #include <cstring>
@@ -22,21 +23,6 @@ bool showsOnTextBoxes(const RegistryKey& entry)
 
 } // namespace
 
-QString menuTitle(const QString& name)
-{
-    QString title;
-    title.reserve(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        if (name[i] != u'&') {
-            title += name[i];
-        } else if (i + 1 < name.size() && name[i + 1] == u'&') {
-            title += u'&';
-            ++i;
-        }
-    }
-    return title;
-}
-
 std::vector<MenuEntry> readMenu(const RegistryKey& currentUser)
 {
     std::vector<MenuEntry> entries;
@@ -52,7 +38,7 @@ std::vector<MenuEntry> readMenu(const RegistryKey& currentUser)
         if (!entry.ok() || !showsOnTextBoxes(entry.value()))
             continue;
         const QString wide = toWide(name);
-        entries.push_back({wide, menuTitle(wide)});
+        entries.push_back({wide, withoutMnemonicMarks(wide)});
     }
     return entries;
 }

@@ -23,9 +23,6 @@ struct MenuEntry {
     friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
 };
 
-// The shown title of an entry named `name`: the mnemonic '&' removed, "&&" as one '&'.
-QString menuTitle(const QString& name);
-
 // The entries under `currentUser` (the HKEY_CURRENT_USER root); none when MenuExt is missing.
 std::vector<MenuEntry> readMenu(const RegistryKey& currentUser);
 

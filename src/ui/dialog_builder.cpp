@@ -1,5 +1,6 @@
 #include "ui/dialog_builder.h"
 
+#include "platform/mnemonic_text.h"
 #include "resources/application_icon.h"
 
 #include <QCheckBox>
@@ -68,23 +69,6 @@ bool dialogFontInstalled(ResourceLanguage language)
 
 namespace {
 
-// The text as a control shows it: "&x" underlines x, "&&" is one ampersand.
-QString withoutMnemonics(const QString& text)
-{
-    QString shown;
-    shown.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&')) {
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('&'))
-                ++i; // "&&" shows one ampersand
-            else
-                continue;
-        }
-        shown.append(text[i]);
-    }
-    return shown;
-}
-
 // The width a text-bearing control needs to show its text whole on one line, with its own
 // decoration (a button's margins and frame, a check box's indicator, a group box's title indent);
 // 0 for a control without such text or a static that wraps.
@@ -95,7 +79,7 @@ int textWidthNeeded(QWidget& control)
     if (auto* button = qobject_cast<QPushButton*>(&control)) {
         const int sides = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
                                style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
-        return button->fontMetrics().horizontalAdvance(withoutMnemonics(button->text())) + sides;
+        return button->fontMetrics().horizontalAdvance(withoutMnemonicMarks(button->text())) + sides;
     }
     // A check box's and a group box's hints hold their text on one line and their decoration;
     // a label's too while it does not wrap.

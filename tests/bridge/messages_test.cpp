@@ -1,4 +1,4 @@
-// The host's pure pieces: menu titles, recognising entry scripts, splitting values into setValue
+// The host's pure pieces: recognising entry scripts, splitting values into setValue
 // messages and cutting the browser's input into messages.
 #include "bridge/host/entry_script.h"
 #include "bridge/host/menu.h"
@@ -17,14 +17,6 @@
 
 namespace quillbrook::bridge {
 namespace {
-
-TEST(MenuTitle, DropsTheMnemonicAndKeepsDoubledAmpersandsAsOne)
-{
-    EXPECT_EQ(menuTitle(QStringLiteral("Edit in &Kate")), u"Edit in Kate");
-    EXPECT_EQ(menuTitle(QStringLiteral("Fish && &Chips")), u"Fish & Chips");
-    EXPECT_EQ(menuTitle(QStringLiteral("&&&a&")), u"&a");
-    EXPECT_EQ(menuTitle(QStringLiteral("Plain")), u"Plain");
-}
 
 std::string openFileScript()
 {

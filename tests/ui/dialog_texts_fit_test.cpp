@@ -1,5 +1,6 @@
 // Every text of every dialog shows whole: measured with the font the control really uses, which
 // on a machine without the templates' own fonts is a stand-in that may run wider.
+#include "platform/mnemonic_text.h"
 #include "ui/dialog_builder.h"
 
 #include <QCheckBox>
@@ -21,18 +22,9 @@ const char* nameOf(ResourceLanguage language)
     return language == ResourceLanguage::Japanese ? "Japanese" : "English";
 }
 
-// The text as drawn: a single '&' marks the mnemonic and is not shown, "&&" shows one.
-QString shownText(QString text)
-{
-    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
-    text.remove(QLatin1Char('&'));
-    text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-    return text;
-}
-
 int advance(const QWidget& control, const QString& text)
 {
-    return control.fontMetrics().horizontalAdvance(shownText(text));
+    return control.fontMetrics().horizontalAdvance(withoutMnemonicMarks(text));
 }
 
 // A failure message naming the control, or empty when its text fits.
