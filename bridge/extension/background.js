@@ -12,10 +12,13 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   const browserName = api.runtime.getURL('').startsWith('moz-extension:') ? 'firefox' : 'chromium';
   const RECONNECT_DELAY_MS = 2000;
   // Shown, greyed, in place of the commands while the host cannot be reached, so that a missing
-  // install does not look like a menu without commands.
-  const HOST_MISSING_NOTICE = api.i18n.getMessage('hostMissing')
-    || 'Quillbrook cannot reach its helper: run quillbrook-bridge --install';
+  // install does not look like a menu without commands; it names the fix for the reason.
+  const hostNotice = (reason) => api.i18n.getMessage(messages.hostNoticeName(reason))
+    || 'Quillbrook cannot reach its helper: install the quillbrook package, or run quillbrook-bridge --install';
   const NOTICE_ID = 'quillbrook-notice';
+  // The one line of a menu without commands: it opens the configuration dialog.
+  const CONFIGURE_ID = 'quillbrook-configure';
+  const CONFIGURE_TITLE = api.i18n.getMessage('configure') || 'Quillbrook: add a command…';
   const KEPT_RESULTS = 50;
 
   const state = {
@@ -77,7 +80,7 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     state.values.clear();
     state.clicks.clear();
     state.running.clear();
-    updateMenu([], HOST_MISSING_NOTICE);
+    updateMenu([], hostNotice(reason));
     scheduleReconnect();
   }
 
@@ -136,6 +139,8 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
       await api.contextMenus.removeAll();
       if (notice)
         await addMenuItem({ id: NOTICE_ID, title: notice, enabled: false });
+      else if (model.length === 0 && state.host)
+        await addMenuItem({ id: CONFIGURE_ID, title: CONFIGURE_TITLE });
       for (const item of model)
         await addMenuItem({ id: item.id, title: messages.shownTitle(item, browserName) });
     }).catch((error) => console.warn('Quillbrook: cannot update the menu:', error));
@@ -167,6 +172,8 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   // right-clicked; the answer comes back through that page's port and becomes the run message.
   // Answers the command's number, or 0 when the frame cannot be asked.
   async function onMenuClicked(info, tab) {
+    if (info.menuItemId === CONFIGURE_ID)
+      return configure(info, tab);
     const item = state.menu.find((candidate) => candidate.id === info.menuItemId);
     if (!item || !tab || tab.id === undefined || tab.id < 0)
       return 0;
@@ -183,6 +190,18 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
       console.warn('Quillbrook: the page cannot be edited:', error.message ?? error);
       return 0;
     }
+  }
+
+  // Asks the host to open the configuration dialog; a failure is told in the page it was asked from.
+  function configure(info, tab) {
+    const command = state.nextCommand++;
+    if (tab && tab.id !== undefined && tab.id >= 0)
+      state.running.set(command, { entry: null, title: CONFIGURE_TITLE, tabId: tab.id, frameId: info.frameId ?? 0 });
+    if (!sendToHost({ type: 'configure', command })) {
+      state.running.delete(command);
+      return 0;
+    }
+    return command;
   }
 
   // A content script's port: named by its page id, alive as long as its document.
@@ -224,6 +243,8 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     onMenuClicked,
     menu: () => state.menu.map((item) => ({ ...item })),
     notice: () => state.notice,
+    // Whether the menu offers its one line that opens the configuration dialog.
+    offersConfiguration: () => state.notice === null && state.menu.length === 0 && state.host !== null,
     menuUpdated: () => state.menuUpdate,
     results: () => state.results.list(),
     // Settles at the next change of the menu or the results.

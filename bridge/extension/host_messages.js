@@ -104,8 +104,21 @@
     return NOT_REGISTERED.has(hresult) ? `${text}\n${message('serverNotRegistered', [])}` : text;
   }
 
+  // The greyed line that says what to do while the host cannot be reached, picked by the reason
+  // the browser gives: Chromium's and Firefox's words for a host without a manifest, for a manifest
+  // that does not allow this extension, and anything else (a host that cannot start or ended).
+  function hostNoticeName(reason) {
+    const text = String(reason ?? '');
+    if (/not found|No such native application/i.test(text))
+      return 'hostMissing';
+    if (/forbidden|does not have permission/i.test(text))
+      return 'hostRefused';
+    return 'hostFailed';
+  }
+
   const exported = {
     HOST_NAME, MENU_ID_PREFIX, menuModel, shownTitle, ValueAssembler, runMessage, ResultLog, isFailure, failureText,
+    hostNoticeName,
   };
   if (typeof module === 'object' && module.exports)
     module.exports = exported;

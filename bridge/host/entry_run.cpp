@@ -81,41 +81,67 @@ void created(const std::shared_ptr<Run>& run, HRESULT result, const bus::ObjectR
 
 } // namespace
 
-void runEntry(AsyncCalls& calls, const QDBusConnection& connection, const EntryScript& script,
-              const bus::ObjectReference& element, std::function<void(HRESULT)> done)
+void createServerObject(AsyncCalls& calls, const QDBusConnection& connection, const QString& classId,
+                        std::function<void(HRESULT, const bus::ObjectReference&)> created)
 {
-    auto run = std::make_shared<Run>(Run{calls, connection, script, element, std::move(done), {}});
-    const QString classId = QString::fromLatin1(script.kind == EntryScript::Kind::OpenFile ? kFileOpenProgId
-                                                                                           : kServiceProgId);
     QDBusMessage create = QDBusMessage::createMethodCall(QString::fromLatin1(bus::kServiceName),
                                                          QString::fromLatin1(bus::kClassFactoryPath),
                                                          QString::fromLatin1(bus::kClassFactoryInterface),
                                                          QStringLiteral("CreateInstance"));
     create << classId;
     // The bus starts the server from its activation file when nobody owns the name.
-    calls.call(connection, create, [run, classId](const QDBusMessage& reply) {
+    calls.call(connection, create, [connection, classId, created = std::move(created)](const QDBusMessage& reply) {
         if (reply.type() == QDBusMessage::ErrorMessage) {
             if (QDBusError(reply).type() == QDBusError::ServiceUnknown) {
                 // No activation file: start the server as the class's registration names it.
-                const bus::Activation activation = bus::activate(run->connection, classId);
-                created(run, activation.result, activation.object);
+                const bus::Activation activation = bus::activate(connection, classId);
+                created(activation.result, activation.object);
                 return;
             }
             const bool spawnFailed = reply.errorName().startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn"));
-            finish(run, spawnFailed ? bus::CO_E_SERVER_EXEC_FAILURE : bus::RemoteObject::resultOf(reply));
+            created(spawnFailed ? bus::CO_E_SERVER_EXEC_FAILURE : bus::RemoteObject::resultOf(reply), {});
             return;
         }
         const HRESULT result = bus::RemoteObject::resultOf(reply);
         const QVariantList arguments = reply.arguments();
         if (SUCCEEDED(result) && arguments.size() < 2) {
-            finish(run, E_UNEXPECTED);
+            created(E_UNEXPECTED, {});
             return;
         }
-        created(run, result,
-                SUCCEEDED(result)
-                    ? bus::ObjectReference{reply.service(), qdbus_cast<QDBusObjectPath>(arguments.at(1))}
-                    : bus::ObjectReference{});
+        created(result, SUCCEEDED(result)
+                            ? bus::ObjectReference{reply.service(), qdbus_cast<QDBusObjectPath>(arguments.at(1))}
+                            : bus::ObjectReference{});
     });
+}
+
+void callOnNewService(AsyncCalls& calls, const QDBusConnection& connection, const QString& method,
+                      const QVariantList& arguments, std::function<void(HRESULT)> done)
+{
+    createServerObject(calls, connection, QString::fromLatin1(kServiceProgId),
+                       [&calls, connection, method, arguments, done = std::move(done)](
+                           HRESULT result, const bus::ObjectReference& service) {
+                           if (FAILED(result)) {
+                               done(result);
+                               return;
+                           }
+                           const QString interface = instanceInterface(IService::interfaceInfo());
+                           calls.call(connection, callOn(service, interface, method, arguments),
+                                      [connection, service, done](const QDBusMessage& reply) {
+                                          connection.send(callOn(service, QLatin1String(bus::kDispatchInterface),
+                                                                 QStringLiteral("Release")));
+                                          done(bus::RemoteObject::resultOf(reply));
+                                      });
+                       });
+}
+
+void runEntry(AsyncCalls& calls, const QDBusConnection& connection, const EntryScript& script,
+              const bus::ObjectReference& element, std::function<void(HRESULT)> done)
+{
+    auto run = std::make_shared<Run>(Run{calls, connection, script, element, std::move(done), {}});
+    const QString classId = QString::fromLatin1(script.kind == EntryScript::Kind::OpenFile ? kFileOpenProgId
+                                                                                           : kServiceProgId);
+    createServerObject(calls, connection, classId,
+                       [run](HRESULT result, const bus::ObjectReference& service) { created(run, result, service); });
 }
 
 } // namespace quillbrook::bridge

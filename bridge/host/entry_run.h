@@ -14,6 +14,17 @@
 
 namespace quillbrook::bridge {
 
+// A new object of `classId` from the server (the bus starts the server when nobody owns its name;
+// without an activation file it is started as the class's registration names it). `created` gets
+// the HRESULT and, on success, the object, which the caller releases.
+void createServerObject(AsyncCalls& calls, const QDBusConnection& connection, const QString& classId,
+                        std::function<void(HRESULT, const bus::ObjectReference&)> created);
+
+// Calls `method` of IService, with `arguments`, on a new "Quillbrook.Service" and releases it;
+// `done` gets the first failure or the method's result.
+void callOnNewService(AsyncCalls& calls, const QDBusConnection& connection, const QString& method,
+                      const QVariantList& arguments, std::function<void(HRESULT)> done);
+
 // `script` must be Register or OpenFile. `done` gets the HRESULT the run ended with: the first
 // failure, or the last call's result.
 void runEntry(AsyncCalls& calls, const QDBusConnection& connection, const EntryScript& script,

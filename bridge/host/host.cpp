@@ -18,6 +18,10 @@
 namespace quillbrook::bridge {
 namespace {
 
+// The settings key the server writes at its first start: missing, it tells an account that has
+// never used Quillbrook.
+constexpr char kSettingsPath[] = "Software\\Fernhollow\\Quillbrook";
+
 // No entry script is anywhere near this long; a bigger file is not one of Quillbrook's.
 constexpr std::size_t kMaxScriptSize = 1024 * 1024;
 
@@ -167,6 +171,9 @@ void Host::handle(const QJsonObject& message)
     if (type == u"hello") {
         greeted_ = true;
         sendMenuIfChanged(true);
+        addFirstCommandOnFirstUse();
+    } else if (type == u"configure") {
+        configure(message);
     } else if (type == u"run") {
         run(message);
     } else if (type == u"unload") {
@@ -208,6 +215,29 @@ void Host::run(const QJsonObject& message)
     ServedPage& served = pageFor(*page);
     const bus::ObjectReference reference = served.server->referenceOf(served.page->element(*document, *element));
     runEntry(calls_, connection_, script, reference, [this, command](HRESULT result) { sendResult(command, result); });
+}
+
+void Host::addFirstCommandOnFirstUse()
+{
+    if (firstUseChecked_ || !currentUser_.isOpen())
+        return;
+    firstUseChecked_ = true;
+    if (!sentMenu_.empty() || currentUser_.openSubKey(kSettingsPath, KEY_QUERY_VALUE).ok())
+        return;
+    // What Add and OK in the menu items dialog would save: a command with the default settings,
+    // whose editor runs the user's own. The hive's change then sends the menu.
+    callOnNewService(calls_, connection_, QStringLiteral("SaveToMenuExt"), {}, [](HRESULT result) {
+        if (FAILED(result))
+            report(QStringLiteral("cannot add the first command: %1").arg(bus::hresultText(result)));
+    });
+}
+
+void Host::configure(const QJsonObject& message)
+{
+    const QJsonValue command = message.value(QLatin1String("command"));
+    // The menu items dialog, as Brackenhop opens it: owned by no window, open as long as the user likes.
+    callOnNewService(calls_, connection_, QStringLiteral("ShowMenuDialog"), {QVariant::fromValue(std::int32_t{0})},
+                     [this, command](HRESULT result) { sendResult(command, result); });
 }
 
 void Host::unloadPage(const QJsonObject& message)

@@ -1,5 +1,7 @@
-// The native messaging host: reads the extension's messages, answers "hello" with the menu and
-// sends it again whenever the hive's menu changes, serves the right-clicked element of each "run"
+// The native messaging host: reads the extension's messages, answers "hello" with the menu (on an
+// account that has never used Quillbrook, after adding a first command with the default settings)
+// and sends it again whenever the hive's menu changes, opens the configuration dialog on
+// "configure", serves the right-clicked element of each "run"
 // on the bus and runs the entry's script on the server, writes values back with setValue, and
 // unloads a page on "unload". When its input ends it unloads every page, waits until the sinks
 // have been told, and ends.
@@ -45,6 +47,8 @@ private:
     void readInput();
     void handle(const QJsonObject& message);
     void run(const QJsonObject& message);
+    void addFirstCommandOnFirstUse();
+    void configure(const QJsonObject& message);
     void unloadPage(const QJsonObject& message);
     void sendMenuIfChanged(bool always);
     void sendResult(const QJsonValue& command, HRESULT result);
@@ -66,6 +70,7 @@ private:
     RegistryKey currentUser_;
     std::unique_ptr<HiveWatcher> hiveWatcher_;
     bool greeted_ = false;
+    bool firstUseChecked_ = false;
     std::vector<MenuEntry> sentMenu_;
 
     std::map<QString, ServedPage> pages_;

@@ -6,6 +6,7 @@
 //   quillbrook-bridge [chrome-extension://ID/ | MANIFEST EXTENSION-ID]    (started by the browser)
 #include "bridge/host/host.h"
 #include "bridge/host/host_manifest.h"
+#include "platform/program_info.h"
 
 #include <QCoreApplication>
 #include <fcntl.h>
@@ -23,6 +24,19 @@ namespace {
 
 using namespace quillbrook;
 using namespace quillbrook::bridge;
+
+constexpr char kUsage[] =
+    "Usage: quillbrook-bridge --install | --uninstall\n"
+    "       quillbrook-bridge --install-to DIR --browser chromium|firefox\n"
+    "The native messaging host of Quillbrook's browser extension; the browser starts it.\n"
+    "\n"
+    "  --install     write the host manifests for this user's Chromium, Google Chrome and Firefox\n"
+    "  --uninstall   remove them\n"
+    "  --install-to  write one manifest into DIR, for the browser named by --browser\n"
+    "  --help        show this text\n"
+    "  --version     show the version\n"
+    "\n"
+    "Installed from the package, the manifests are system-wide and no step is needed.\n";
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -110,6 +124,8 @@ bool takeBrowserPipes(FileDescriptor& input, FileDescriptor& output)
 
 int main(int argc, char** argv)
 {
+    if (const auto answered = answerInformationRequest(argc, argv, "quillbrook-bridge", kUsage))
+        return *answered;
     std::setlocale(LC_ALL, "");
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     if (arguments.size() == 1 && (arguments[0] == "--install" || arguments[0] == "--uninstall"))

@@ -60,11 +60,25 @@ bool waitForName(const QDBusConnection& connection, const ChildProcess& server, 
     return nameHasOwner(connection);
 }
 
+// Whether the bus itself can start the server: an activation file for the name in one of its
+// service folders (the per-user one "RegServer" writes, or the installation's).
+bool busCanStart(const QDBusConnection& connection)
+{
+    const QDBusReply<QStringList> names = connection.interface()->activatableServiceNames();
+    return names.isValid() && names.value().contains(serviceName());
+}
+
 HRESULT startServer(const QDBusConnection& connection, const QString& classId, std::chrono::milliseconds timeout)
 {
     std::string commandLine;
-    if (const HRESULT result = localServerCommandLine(classId, commandLine); FAILED(result))
-        return result;
+    if (const HRESULT result = localServerCommandLine(classId, commandLine); FAILED(result)) {
+        // A user whom the installation's activation file serves has no class keys until the
+        // server's first start writes them.
+        if (!busCanStart(connection))
+            return result;
+        const QDBusReply<void> started = connection.interface()->startService(serviceName());
+        return started.isValid() || nameHasOwner(connection) ? S_OK : CO_E_SERVER_EXEC_FAILURE;
+    }
     auto server = startProcess(commandLine + " " + kEmbeddingSwitch);
     if (!server.ok())
         return CO_E_SERVER_EXEC_FAILURE;

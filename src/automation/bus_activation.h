@@ -1,7 +1,9 @@
 // Getting an object of a class from the server on the bus, as a client of the original platform's
 // object broker did: when nobody owns kServiceName, the server that the class's registration names
 // (HKEY_CLASSES_ROOT\CLSID\{clsid}\LocalServer32) is started with its embedding switch and waited
-// for, then its class factory creates the object. Two clients that do this at once start two
+// for; a class not registered in the hive is started by the bus from its activation file, when the
+// bus has one (the installation's, before the server's first start registers the classes). Then
+// its class factory creates the object. Two clients that do this at once start two
 // processes, of which the one that loses the race for the name exits; both clients are served by
 // the winner.
 #pragma once

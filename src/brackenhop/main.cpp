@@ -4,6 +4,7 @@
 #include "brackenhop/app_id_step.h"
 #include "brackenhop/menu_ext_cleanup.h"
 #include "brackenhop/menu_items_dialog.h"
+#include "platform/program_info.h"
 #include "server/exit_status.h"
 #include "server/registration_switch.h"
 
@@ -11,9 +12,28 @@
 #include <clocale>
 #include <cstdio>
 
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: brackenhop [/UnregServer | /RegServer]\n"
+    "Quillbrook's companion program.\n"
+    "\n"
+    "  (no switch)   open Quillbrook's configuration dialog (the menu items), starting the\n"
+    "                server when it is not running\n"
+    "  /UnregServer  remove every context-menu entry Quillbrook made for this user\n"
+    "  /RegServer    the registration step of the companion program\n"
+    "  --help        show this text\n"
+    "  --version     show the version\n"
+    "\n"
+    "The switches may start with '-' and be written in any letter case.\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     using namespace quillbrook;
+    if (const auto answered = answerInformationRequest(argc, argv, "brackenhop", kUsage))
+        return *answered;
     std::setlocale(LC_ALL, "");
     switch (findRegistrationSwitch(joinCommandLine(argc, argv))) {
     case RegistrationSwitch::UnregServer:

@@ -13,6 +13,7 @@
 #include "platform/hive.h"
 #include "platform/modal_interactions.h"
 #include "platform/path_exists.h"
+#include "platform/program_info.h"
 #include "platform/process.h"
 #include "platform/program_search.h"
 #include "platform/stop_event.h"

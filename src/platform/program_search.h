@@ -10,7 +10,7 @@ namespace quillbrook {
 
 // The stand-in for the original platform's system folder, the home of the default editor
 // `notepad.exe`: $QUILLBROOK_SYSTEM_FOLDER when set and not empty, otherwise the installation's
-// folder beside the programs' folder (<programs>/../lib/quillbrook/system with the usual layout).
+// folder beside the programs' folder (<programs>/system).
 std::string systemFolder();
 
 // The folder of the running program (/proc/self/exe).

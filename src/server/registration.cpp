@@ -18,6 +18,26 @@ std::string programFileName(const RegistrationTarget& target)
     return std::filesystem::path(target.programPath).filename().string();
 }
 
+enum class ActivationFile { Write, Leave };
+
+HRESULT writeRegistration(const RegistrationTarget& target, ActivationFile activationFile)
+{
+    auto classesRoot = RegistryKey::openRoot(HiveRoot::ClassesRoot);
+    if (!classesRoot.ok())
+        return HRESULT_FROM_WIN32(classesRoot.error());
+    if (const Win32Error error = writeAppIdEntry(classesRoot.value(), programFileName(target)))
+        return HRESULT_FROM_WIN32(error);
+    for (const ClassInfo* info : serverClasses()) {
+        if (const Win32Error error = writeClassKeys(classesRoot.value(), *info, target.programPath))
+            return HRESULT_FROM_WIN32(error);
+    }
+    if (activationFile == ActivationFile::Write) {
+        if (const Win32Error error = writeActivationFile(target.dataFolder, target.programPath))
+            return HRESULT_FROM_WIN32(error);
+    }
+    return registerTypeLibrary(classesRoot.value(), target);
+}
+
 } // namespace
 
 std::array<const ClassInfo*, 2> serverClasses()
@@ -34,18 +54,16 @@ RegistrationTarget RegistrationTarget::forThisProgram()
 
 HRESULT registerServer(const RegistrationTarget& target)
 {
-    auto classesRoot = RegistryKey::openRoot(HiveRoot::ClassesRoot);
-    if (!classesRoot.ok())
-        return HRESULT_FROM_WIN32(classesRoot.error());
-    if (const Win32Error error = writeAppIdEntry(classesRoot.value(), programFileName(target)))
-        return HRESULT_FROM_WIN32(error);
-    for (const ClassInfo* info : serverClasses()) {
-        if (const Win32Error error = writeClassKeys(classesRoot.value(), *info, target.programPath))
-            return HRESULT_FROM_WIN32(error);
-    }
-    if (const Win32Error error = writeActivationFile(target.dataFolder, target.programPath))
-        return HRESULT_FROM_WIN32(error);
-    return registerTypeLibrary(classesRoot.value(), target);
+    return writeRegistration(target, ActivationFile::Write);
+}
+
+HRESULT registerClassesOnFirstUse(const RegistrationTarget& target)
+{
+    auto classesRoot = RegistryKey::openRoot(HiveRoot::ClassesRoot, KEY_READ);
+    const std::string localServer = "CLSID\\" + serverClasses()[0]->clsid.toString() + "\\LocalServer32";
+    if (classesRoot.ok() && classesRoot.value().openSubKey(localServer, KEY_QUERY_VALUE).ok())
+        return S_FALSE;
+    return writeRegistration(target, ActivationFile::Leave);
 }
 
 HRESULT unregisterServer(const RegistrationTarget& target)

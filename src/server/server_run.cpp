@@ -4,6 +4,7 @@
 #include "platform/modal_interactions.h"
 #include "server/class_objects.h"
 #include "server/process_setup.h"
+#include "server/registration.h"
 #include "server/shutdown_monitor.h"
 #include "server/termination_signals.h"
 #include "service/change_watcher.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -81,6 +83,11 @@ HRESULT runServer(int& argc, char** argv)
     }
 
     if (registered == S_OK) {
+        // A user whom the package's activation file served first gets the class keys that
+        // "RegServer" would have written; a failure here leaves the server serving all the same.
+        if (const HRESULT firstUse = registerClassesOnFirstUse(RegistrationTarget::forThisProgram()); FAILED(firstUse))
+            std::fprintf(stderr, "quillbrook: cannot register the classes for this user: 0x%08X\n",
+                         static_cast<unsigned>(firstUse));
         termination.onSignal(postQuit);
         quitWhenTheBusEnds(QDBusConnection::sessionBus());
         QApplication::exec();

@@ -4,7 +4,7 @@ import { createRequire } from 'node:module';
 import { describe, test } from 'node:test';
 
 const require = createRequire(import.meta.url);
-const { menuModel, shownTitle, ValueAssembler, ResultLog, runMessage, isFailure, failureText } = require('../../bridge/extension/host_messages.js');
+const { menuModel, shownTitle, ValueAssembler, ResultLog, runMessage, isFailure, failureText, hostNoticeName } = require('../../bridge/extension/host_messages.js');
 
 describe('the menu', () => {
   test('keeps the entries in order with ids the browser can tell apart', () => {
@@ -95,5 +95,21 @@ describe('a failed command', () => {
     assert.equal(failureText(0x80070002 | 0, 'Edit', message), 'Quillbrook could not run "Edit" (error 0x80070002).');
     assert.equal(failureText(0x80040154 | 0, 'Edit', message),
                  'Quillbrook could not run "Edit" (error 0x80040154).\n' + english.serverNotRegistered);
+  });
+});
+
+describe('the line shown while the host cannot be reached', () => {
+  test('names the fix for the reason Chromium or Firefox gives', () => {
+    const cases = [
+      ['Specified native messaging host not found.', 'hostMissing'],
+      ['No such native application org.fernhollow.quillbrook', 'hostMissing'],
+      ['Access to the specified native messaging host is forbidden.', 'hostRefused'],
+      ['This extension does not have permission to use native application org.fernhollow.quillbrook', 'hostRefused'],
+      ['Failed to start native messaging host.', 'hostFailed'],
+      ['Native host has exited.', 'hostFailed'],
+      [undefined, 'hostFailed'],
+    ];
+    for (const [reason, name] of cases)
+      assert.equal(hostNoticeName(reason), name, String(reason));
   });
 });

@@ -53,7 +53,7 @@ describe('the context menu', () => {
         await globalThis.quillbrook.menuUpdated();
         return globalThis.quillbrook.notice();
       });
-      assert.equal(notice, 'Quillbrook cannot reach its helper: run quillbrook-bridge --install');
+      assert.equal(notice, 'Quillbrook cannot reach its helper: install the quillbrook package, or run quillbrook-bridge --install');
       assert.deepEqual(await browser.menu(), []);
     } finally {
       await browser.close();

@@ -1,5 +1,7 @@
 // The server process's life on a private bus: two servers started at once leave one, a signal
 // ends it through its stop sequence, and it lives on after its last object.
+#include "automation/bus_activation.h"
+#include "hive_dump.h"
 #include "server_on_bus.h"
 #include "support/x11/test_child_process.h"
 
@@ -58,6 +60,24 @@ TEST_F(ServerOnBus, ASecondServerFindsTheNameTakenAndEnds)
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
     EXPECT_EQ(serverPid(), first.process().pid());
+}
+
+// An account that an installation's activation file serves has no class keys: the bus starts the
+// server, which writes the keys that "RegServer" writes, so later clients find the class too.
+TEST_F(ServerOnBus, AServerTheBusStartsRegistersItsClassesForAnAccountWithoutThem)
+{
+    registerQuillbrook();
+    const auto registered = dumpTree(HiveRoot::ClassesRoot);
+    RegistryKey classesRoot = RegistryKey::openRoot(HiveRoot::ClassesRoot).value();
+    for (const char* key : {"AppID", "CLSID", "Interface", "TypeLib", "Quillbrook.Service", "Quillbrook.Service.1",
+                            "Quillbrook.FileOpenService", "Quillbrook.FileOpenService.1"})
+        ASSERT_EQ(classesRoot.deleteTree(key), ERROR_SUCCESS) << key;
+    ASSERT_EQ(dumpTree(HiveRoot::ClassesRoot), std::vector<std::string>{""});
+
+    const bus::Activation service = bus::activate(connectClient(QStringLiteral("client")),
+                                                  QStringLiteral("Quillbrook.Service"));
+    EXPECT_EQ(service.result, S_OK);
+    EXPECT_EQ(dumpTree(HiveRoot::ClassesRoot), registered);
 }
 
 TEST_F(ServerOnBus, TwoClientsAtOnceAreServedByOneServer)

@@ -45,7 +45,9 @@ async function installHost(session, profile) {
 export class Browser {
   // `profile` names a profile of its own, for a second browser in one session; `withHost: false`
   // leaves the host out of it.
-  static async launch(session, { headless = true, withHost = true, profile: name = 'chromium' } = {}) {
+  // `extension: null` loads none on the command line, leaving it to the browser's own set-up.
+  static async launch(session, { headless = true, withHost = true, profile: name = 'chromium',
+                                 extension = programs.extension } = {}) {
     const profile = path.join(session.env.XDG_CONFIG_HOME, name);
     fs.mkdirSync(profile, { recursive: true });
     if (withHost)
@@ -55,7 +57,8 @@ export class Browser {
       headless,
       env: session.env,
       ignoreDefaultArgs: ['--disable-extensions'],
-      args: [...CHROMIUM_FLAGS, `--disable-extensions-except=${programs.extension}`, `--load-extension=${programs.extension}`],
+      args: [...CHROMIUM_FLAGS,
+             ...(extension ? [`--disable-extensions-except=${extension}`, `--load-extension=${extension}`] : [])],
     });
     const worker = context.serviceWorkers()[0] ?? (await context.waitForEvent('serviceworker'));
     return new Browser(context, worker);
