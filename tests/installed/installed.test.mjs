@@ -16,7 +16,9 @@ import { readIfThere, whenFolder } from '../browser/support/watch.mjs';
 
 const INSTALLED_EXTENSION = '/usr/share/quillbrook/extension/chromium';
 const FIRST_COMMAND = 'Edit with editor';
-const TIMEOUT = { timeout: 120000 };
+const TIMEOUT = { timeout: 90000 };
+// Hooks have no limit of their own: a browser that never shows the extension must fail, not hang.
+const HOOK_TIMEOUT = { timeout: 90000 };
 
 // An editor that names its file, then saves or ends when the test says so through its FIFO.
 const EDITOR = `#!/bin/sh
@@ -71,7 +73,7 @@ before(async () => {
   assert.equal(fs.realpathSync('/usr/share/chromium/extensions/quillbrook'), INSTALLED_EXTENSION);
   browser = await Browser.launch({ env: { ...env, XDG_CONFIG_HOME: path.join(home, '.config') } },
                                  { withHost: false, extension: null });
-});
+}, HOOK_TIMEOUT);
 
 after(async () => {
   await browser?.close();
@@ -83,7 +85,7 @@ after(async () => {
   }
   if (root)
     fs.rmSync(root, { recursive: true, force: true, maxRetries: 5 });
-});
+}, HOOK_TIMEOUT);
 
 function tellEditor(line) {
   fs.writeFileSync(path.join(root, 'editor', 'commands'), `${line}\n`);
