@@ -36,10 +36,15 @@ QDBusMessage callOn(const bus::ObjectReference& object, const QString& interface
     return message;
 }
 
+void release(const QDBusConnection& connection, const bus::ObjectReference& object)
+{
+    connection.send(callOn(object, QLatin1String(bus::kDispatchInterface), QStringLiteral("Release")));
+}
+
 void finish(const std::shared_ptr<Run>& run, HRESULT result)
 {
     if (!run->service.isNull())
-        run->connection.send(callOn(run->service, QLatin1String(bus::kDispatchInterface), QStringLiteral("Release")));
+        release(run->connection, run->service);
     run->done(result);
 }
 
@@ -127,8 +132,7 @@ void callOnNewService(AsyncCalls& calls, const QDBusConnection& connection, cons
                            const QString interface = instanceInterface(IService::interfaceInfo());
                            calls.call(connection, callOn(service, interface, method, arguments),
                                       [connection, service, done](const QDBusMessage& reply) {
-                                          connection.send(callOn(service, QLatin1String(bus::kDispatchInterface),
-                                                                 QStringLiteral("Release")));
+                                          release(connection, service);
                                           done(bus::RemoteObject::resultOf(reply));
                                       });
                        });

@@ -76,8 +76,13 @@ HRESULT startServer(const QDBusConnection& connection, const QString& classId, s
         // server's first start writes them.
         if (!busCanStart(connection))
             return result;
-        const QDBusReply<void> started = connection.interface()->startService(serviceName());
-        return started.isValid() || nameHasOwner(connection) ? S_OK : CO_E_SERVER_EXEC_FAILURE;
+        QDBusMessage start = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("StartServiceByName"));
+        start << serviceName() << 0u;
+        const QDBusMessage started = connection.call(start, QDBus::Block, static_cast<int>(timeout.count()));
+        return started.type() == QDBusMessage::ReplyMessage || nameHasOwner(connection) ? S_OK
+                                                                                         : CO_E_SERVER_EXEC_FAILURE;
     }
     auto server = startProcess(commandLine + " " + kEmbeddingSwitch);
     if (!server.ok())

@@ -1,5 +1,6 @@
 #include "server/registration.h"
 
+#include "automation/bus_activation.h"
 #include "interfaces/ifileopenservice.h"
 #include "interfaces/iservice.h"
 #include "platform/folders.h"
@@ -59,9 +60,10 @@ HRESULT registerServer(const RegistrationTarget& target)
 
 HRESULT registerClassesOnFirstUse(const RegistrationTarget& target)
 {
-    auto classesRoot = RegistryKey::openRoot(HiveRoot::ClassesRoot, KEY_READ);
-    const std::string localServer = "CLSID\\" + serverClasses()[0]->clsid.toString() + "\\LocalServer32";
-    if (classesRoot.ok() && classesRoot.value().openSubKey(localServer, KEY_QUERY_VALUE).ok())
+    // Registered is what a client's activation looks for: CService's LocalServer32 command.
+    std::string commandLine;
+    const QString clsid = QString::fromStdString(serverClasses()[0]->clsid.toString());
+    if (SUCCEEDED(bus::localServerCommandLine(clsid, commandLine)))
         return S_FALSE;
     return writeRegistration(target, ActivationFile::Leave);
 }
