@@ -96,6 +96,11 @@ std::string configFolder()
     return xdgFolder("XDG_CONFIG_HOME", ".config");
 }
 
+std::string stateFolder()
+{
+    return xdgFolder("XDG_STATE_HOME", ".local/state");
+}
+
 std::string applicationDataFolder()
 {
     return xdgFolder("XDG_DATA_HOME", ".local/share");

@@ -15,6 +15,8 @@ std::string applicationDataFolder();
 std::string documentsFolder();
 // $XDG_CONFIG_HOME, else ~/.config.
 std::string configFolder();
+// $XDG_STATE_HOME, else ~/.local/state: what a program keeps between runs that is no setting.
+std::string stateFolder();
 
 // Joins with exactly one '/' between folder and name (one is added when the folder does not end
 // with one; one at the start of the name is dropped).

@@ -4,7 +4,7 @@
 
 namespace quillbrook::resources {
 
-const std::array<StringTableEntry, 59> kStringTable = {{
+const std::array<StringTableEntry, 67> kStringTable = {{
     {100, u"Quillbrook",
      u"Quillbrook"},
     {101, u"Script Files Folder",
@@ -123,6 +123,22 @@ const std::array<StringTableEntry, 59> kStringTable = {{
      u"メニュー項目名を入力してください。"},
     {158, u"%s cannot be a menu item name. Do not use \\ / : * ? \" < > | or control characters, \".\" or \"..\", and keep the name short.",
      u"%s はメニュー項目名にできません。\\ / : * ? \" < > | や制御文字、\".\" や \"..\" は使わず、短い名前にしてください。"},
+    {159, u"Quillbrook kept your text",
+     u"Quillbrook がテキストを保管しました"},
+    {160, u"The text from \"%s\" could not be put into its page. It is kept in %s. Get it back with \"Recent texts\" in a text box's Quillbrook menu, or with quillbrook-recover.",
+     u"「%s」のテキストをページに書き戻せませんでした。テキストは %s に保管されています。テキストボックスの Quillbrook メニューの「最近のテキスト」か、quillbrook-recover で取り出せます。"},
+    {161, u"The editor did not wait",
+     u"エディタが待機しませんでした"},
+    {162, u"%s ended at once and handed the file to an editor that was already running, so Quillbrook cannot close it with the page. The file stays until the page goes away, and every save still reaches the page. %s",
+     u"%s はすぐに終了し、すでに起動していたエディタにファイルを渡したため、Quillbrook はページと一緒にエディタを閉じられません。ファイルはページが閉じられるまで残り、保存した内容はページに書き戻されます。%s"},
+    {163, u"To have it closed with the page, use \"%s\" as the editor.",
+     u"ページと一緒に閉じるには、エディタとして「%s」を使ってください。"},
+    {164, u"To have it closed with the page, give the editor its option that waits (see \"Editors\" in Quillbrook's documentation).",
+     u"ページと一緒に閉じるには、エディタに終了を待つオプションを付けてください (Quillbrook の説明書の「エディタ」を参照)。"},
+    {165, u"Texts of %s editing sessions that a Quillbrook server left behind when it ended unexpectedly are kept in %s.",
+     u"予期せず終了した Quillbrook サーバーが残した %s 件の編集中のテキストを %s に保管しました。"},
+    {166, u"The page of \"%s\" went away while its text was open in the editor. When the editor closes, the text is kept in %s. Get it back with \"Recent texts\" in a text box's Quillbrook menu, or with quillbrook-recover.",
+     u"エディタで編集中に「%s」のページがなくなりました。エディタを閉じると、テキストは %s に保管されます。テキストボックスの Quillbrook メニューの「最近のテキスト」か、quillbrook-recover で取り出せます。"},
 }};
 
 } // namespace quillbrook::resources

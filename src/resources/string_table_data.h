@@ -12,6 +12,6 @@ struct StringTableEntry {
     std::u16string_view japanese;
 };
 
-extern const std::array<StringTableEntry, 59> kStringTable;
+extern const std::array<StringTableEntry, 67> kStringTable;
 
 } // namespace quillbrook::resources

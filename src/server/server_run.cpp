@@ -6,9 +6,10 @@
 #include "server/process_setup.h"
 #include "server/registration.h"
 #include "server/shutdown_monitor.h"
-#include "server/termination_signals.h"
+#include "platform/termination_signals.h"
 #include "service/change_watcher.h"
 #include "service/menu_dialog_hook.h"
+#include "service/session_notices.h"
 #include "store/global_settings.h"
 #include "ui/dialogs.h"
 #include "ui/qt_modal_interactions.h"
@@ -88,6 +89,8 @@ HRESULT runServer(int& argc, char** argv)
         if (const HRESULT firstUse = registerClassesOnFirstUse(RegistrationTarget::forThisProgram()); FAILED(firstUse))
             std::fprintf(stderr, "quillbrook: cannot register the classes for this user: 0x%08X\n",
                          static_cast<unsigned>(firstUse));
+        // Only the server that owns the bus name may take what an ended one left.
+        keepLeftoverTemporaryFiles();
         termination.onSignal(postQuit);
         quitWhenTheBusEnds(QDBusConnection::sessionBus());
         QApplication::exec();

@@ -57,7 +57,7 @@ void DeferredDeleter::run(const Job& job)
     std::error_code ignored;
     if (!job.backupPath.empty() && !path.empty())
         std::filesystem::copy_file(path, job.backupPath, std::filesystem::copy_options::overwrite_existing, ignored);
-    if (!path.empty())
+    if (!path.empty() && (!job.beforeDelete || job.beforeDelete(path)))
         unlink(path.c_str());
     if (job.finished)
         job.finished();

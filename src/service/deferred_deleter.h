@@ -29,6 +29,8 @@ public:
         std::string backupPath;
         // The file to delete, read when it is deleted.
         std::function<std::string()> temporaryFilePath;
+        // Runs after the backup, before the deletion; false keeps the file where it is.
+        std::function<bool(const std::string& path)> beforeDelete;
         // Runs on the deleter thread once the file is gone: the end of the session's bookkeeping.
         std::function<void()> finished;
     };

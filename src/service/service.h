@@ -4,19 +4,25 @@
 
 #include "automation/connection_interfaces.h"
 #include "automation/module_lock.h"
+#include "automation/serving_peer.h"
 #include "interfaces/ihtmldocument2.h"
 #include "interfaces/ihtmlelement.h"
 #include "interfaces/iservice.h"
 #include "platform/file_stamp.h"
 #include "platform/process.h"
+#include "platform/stop_event.h"
+#include "recovery/recovered_text.h"
 #include "service/deferred_deleter.h"
 #include "store/menu_item_settings.h"
 #include "store/menu_item_store.h"
 #include "store/registry_store.h"
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace quillbrook {
 
@@ -100,6 +106,15 @@ private:
     void endSession(std::uint64_t session);
     void refuseElement();
     bool isActive() const;
+    // The page's facts for the texts a session keeps.
+    void rememberOrigin();
+    // Ends the session as the page's unload would when the process serving the page leaves.
+    void watchPageProcesses();
+    void pageProcessLeft();
+    // A save that could not reach the text box: kept in the recovery store, the user told once.
+    void keepUndelivered(std::string_view bytes);
+    // The deleter's work on the editor's end and the file's last text.
+    void prepareDeleterJob(DeferredDeleter::Job& job, const std::shared_ptr<ChildProcess>& editor);
 
     // The session's page: the text box being edited and its document.
     std::shared_ptr<IHTMLElement> element_;
@@ -107,6 +122,10 @@ private:
     // The stamp of the temporary file when it was last written by Register or read back.
     FileStamp temporaryFileStamp_;
     std::int32_t windowEventsCookie_ = 0;
+    TextOrigin origin_;
+    bool undeliveredTold_ = false;
+    std::vector<std::unique_ptr<bus::ServingPeerWatch>> pageProcessWatches_;
+    std::chrono::steady_clock::time_point editorStarted_;
 
     // Shared with the deleter thread: Active (in settings_), the editor, the path and whether a
     // deleter counts as the session's.
@@ -115,6 +134,8 @@ private:
     std::string temporaryFilePath_;
     bool deleterRunning_ = false;
     std::uint64_t sessionNumber_ = 0;
+    // Set when the page goes away: ends the deleter's wait for an editor that handed its file on.
+    std::shared_ptr<StopEvent> pageGone_;
     // Last, so that it is stopped before the fields its thread uses go away.
     DeferredDeleter deleter_;
     // The browser's per-user context-menu key, where menu items are stored.

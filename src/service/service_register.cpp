@@ -75,8 +75,11 @@ HRESULT CService::startSession(const std::shared_ptr<Dispatchable>& element, boo
 {
     if (!element)
         return E_POINTER;
+    pageProcessWatches_.clear();
+    undeliveredTold_ = false;
     if (const HRESULT hr = bindElement(element); FAILED(hr))
         return hr;
+    rememberOrigin();
     // A name that cannot be a file name in the folder fails where the file is created, as it
     // would on the original platform; the template is still chosen first.
     const Win32Error nameError = chooseTemporaryFilePath();
@@ -103,6 +106,7 @@ HRESULT CService::startSession(const std::shared_ptr<Dispatchable>& element, boo
     if (const HRESULT hr = ConnectWindowEvents(); FAILED(hr))
         return hr;
     SetActive(true);
+    watchPageProcesses();
     return S_OK;
 }
 
@@ -176,6 +180,7 @@ HRESULT CService::startEditor()
     if (!started.ok())
         return HRESULT_FROM_WIN32(started.error());
     auto editor = std::make_shared<ChildProcess>(std::move(started).value());
+    editorStarted_ = std::chrono::steady_clock::now();
     std::lock_guard lock(sessionLock_);
     editorProcess_ = std::move(editor);
     return S_OK;
@@ -193,10 +198,7 @@ HRESULT CService::startDeleter()
         job.temporaryFilePath = [path = temporaryFilePath_] { return path; };
     }
     const GlobalSettings& settings = globalSettings();
-    job.waitForEditorEnd = [editor](const StopEvent& stop) {
-        if (editor)
-            editor->waitForEndOrStop(stop);
-    };
+    prepareDeleterJob(job, editor);
     // The delay is an unsigned number of milliseconds, as the setting always was.
     job.delay = std::chrono::milliseconds(static_cast<std::uint32_t>(settings.DelayToDeleteTemporaryFile));
     if (settings.BackupLastDeletedFile)

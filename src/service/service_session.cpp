@@ -2,6 +2,7 @@
 // back into the text box.
 #include "service/service.h"
 
+#include "automation/main_thread.h"
 #include "interfaces/text_box.h"
 #include "platform/charset.h"
 #include "platform/editor_windows.h"
@@ -75,9 +76,15 @@ HRESULT CService::CloseEditor()
     pid_t editorPid = 0;
     {
         std::lock_guard lock(sessionLock_);
+        if (pageGone_)
+            pageGone_->set();
         if (!editorProcess_ || !editorProcess_->valid())
             return S_OK;
         settings_.Active = 0;
+        // An editor that has ended (one that handed its file on) has no windows; its process id
+        // may already be another program's.
+        if (editorProcess_->hasEnded())
+            return S_OK;
         editorPid = editorProcess_->pid();
     }
     closeEditorWindows(editorPid);
@@ -129,11 +136,18 @@ HRESULT CService::OnChangeNotification()
 
     const TextBox box = TextBox::of(element_);
     if (!box) {
+        // An element whose page can no longer be reached is no refused element.
+        if (bus::servingPeerHasLeft(element_)) {
+            keepUndelivered(data);
+            return RPC_E_DISCONNECTED;
+        }
         refuseElement();
         return S_OK;
     }
-    if (const HRESULT hr = box.put_value(text); FAILED(hr))
+    if (const HRESULT hr = box.put_value(text); FAILED(hr)) {
+        keepUndelivered(data);
         return hr;
+    }
     if (settings_.CloseAtSaving)
         CloseEditor();
     return S_OK;

@@ -65,6 +65,7 @@ std::optional<ScriptedInteractions::Expected> ScriptedInteractions::take(Kind ki
 int ScriptedInteractions::messageBox(WindowId owner, const QString& text, const QString& caption, unsigned style)
 {
     messageBoxes_.push_back({owner, text, caption, style});
+    SCOPED_TRACE(text.toStdString());
     const auto answer = take(Kind::MessageBox);
     return answer ? answer->number : IDCANCEL;
 }

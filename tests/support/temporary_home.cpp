@@ -16,6 +16,7 @@ TemporaryHome::TemporaryHome()
     setEnvironment("HOME", (root_ / "home").string());
     setEnvironment("XDG_CONFIG_HOME", (root_ / "config").string());
     setEnvironment("XDG_DATA_HOME", (root_ / "data").string());
+    setEnvironment("XDG_STATE_HOME", (root_ / "state").string());
     setEnvironment("XDG_DOCUMENTS_DIR", std::nullopt);
     setEnvironment("QUILLBROOK_HIVE", std::nullopt);
 }

@@ -1,4 +1,4 @@
-// A private home for one test: HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and QUILLBROOK_HIVE point
+// A private home for one test: HOME, XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_STATE_HOME and QUILLBROOK_HIVE point
 // into a fresh temporary folder for the object's lifetime, so that nothing touches the user's own
 // hive or folders. The previous environment comes back on destruction.
 #pragma once

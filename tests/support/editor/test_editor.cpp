@@ -1,7 +1,10 @@
 // A real editor process for tests: it saves its file when told, the way editors save, and exits
 // when told. Commands arrive one per line on a control FIFO; its arguments are recorded first.
 //
-//   quillbrook-test-editor --control FIFO [--log FILE] [other arguments...] FILE
+//   quillbrook-test-editor --control FIFO [--log FILE] [--hand-off] [other arguments...] FILE
+//
+// With --hand-off it behaves as a launcher that hands the file to an editor already running: the
+// process started ends at once (status 0) and a process of its own goes on as the editor.
 //
 // The FIFO and the log may come from QUILLBROOK_TEST_EDITOR_CONTROL and QUILLBROOK_TEST_EDITOR_LOG
 // instead, so that a command line without them can be tested.
@@ -50,6 +53,15 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string file = arguments.back();
+    for (const std::string& argument : arguments)
+        if (argument == "--hand-off") {
+            const pid_t child = fork();
+            if (child < 0)
+                return 5;
+            if (child > 0)
+                _exit(0);
+            setsid();
+        }
     const EndRecord endRecord{log};
     if (!log.empty()) {
         std::ofstream record(log, std::ios::trunc);

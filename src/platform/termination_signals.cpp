@@ -1,4 +1,4 @@
-#include "server/termination_signals.h"
+#include "platform/termination_signals.h"
 
 #include <QSocketNotifier>
 

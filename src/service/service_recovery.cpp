@@ -1,0 +1,142 @@
+// CService's care for texts that would otherwise be lost: saves that cannot reach the page, the
+// last text of every session, a page whose process left, and an editor that handed its file to
+// another one and ended at once.
+#include "service/service.h"
+
+#include "interfaces/text_box.h"
+#include "platform/charset.h"
+#include "platform/file_descriptor.h"
+#include "platform/file_io.h"
+#include "platform/file_stamp.h"
+#include "recovery/recovery_store.h"
+#include "recovery/session_ledger.h"
+#include "service/editor_command_line.h"
+#include "service/session_notices.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace quillbrook {
+namespace {
+
+// An editor that ends this soon after its start without having saved handed the file to an
+// instance that was already running: such launchers return within a second even on a loaded
+// machine, while nobody opens a text, reads it and closes the editor on purpose this fast. The
+// cost of a wrong guess is small either way: the file then waits for the page to go.
+constexpr std::chrono::seconds kHandOffBound{3};
+
+Win32Result<std::string> readFile(const std::string& path)
+{
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
+        return win32ErrorFromErrno(errno);
+    const auto stamp = fileStampOf(file.get());
+    if (!stamp.ok())
+        return stamp.error();
+    std::string data;
+    if (const Win32Error error = readUpTo(file.get(), static_cast<std::size_t>(stamp.value().size), data, path))
+        return error;
+    return data;
+}
+
+void waitForEither(const StopEvent& first, const StopEvent& second)
+{
+    pollfd descriptors[] = {{first.fd(), POLLIN, 0}, {second.fd(), POLLIN, 0}};
+    while (!first.isSet() && !second.isSet())
+        if (::poll(descriptors, 2, -1) < 0 && errno != EINTR)
+            return;
+}
+
+} // namespace
+
+void CService::rememberOrigin()
+{
+    origin_ = TextOrigin{};
+    if (document_) {
+        document_->get_title(&origin_.title);
+        document_->get_URL(&origin_.url);
+    }
+    origin_.menuItem = settings_.Label;
+    origin_.codePage = settings_.CodePage;
+}
+
+void CService::watchPageProcesses()
+{
+    std::shared_ptr<Dispatchable> window;
+    if (document_)
+        document_->get_parentWindow(&window);
+    for (const std::shared_ptr<Dispatchable>& object : {std::shared_ptr<Dispatchable>(element_),
+                                                        std::shared_ptr<Dispatchable>(document_), window}) {
+        auto watch = std::make_unique<bus::ServingPeerWatch>(object, [this] { pageProcessLeft(); });
+        if (watch->watching())
+            pageProcessWatches_.push_back(std::move(watch));
+    }
+}
+
+void CService::pageProcessLeft()
+{
+    // As at the page's unload; the page's connection point left with its process, so there is
+    // nothing to disconnect from, and no message box.
+    windowEventsCookie_ = 0;
+    if (isActive())
+        tellPageWentAway(origin_.title);
+    CloseEditor();
+}
+
+void CService::keepUndelivered(std::string_view bytes)
+{
+    const auto kept = RecoveryStore::forCurrentUser().keep(KeptBecause::Undelivered, origin_, bytes);
+    if (std::exchange(undeliveredTold_, true))
+        return;
+    // Without the store the text is still in the temporary file, which the deleter keeps in turn.
+    tellTextKept(origin_.title, kept.ok() ? kept.value().textPath : temporaryFilePath());
+}
+
+void CService::prepareDeleterJob(DeferredDeleter::Job& job, const std::shared_ptr<ChildProcess>& editor)
+{
+    auto pageGone = std::make_shared<StopEvent>();
+    {
+        std::lock_guard lock(sessionLock_);
+        pageGone_ = pageGone;
+    }
+    const std::string path = temporaryFilePath();
+    std::string ledgerEntry;
+    if (auto recorded = SessionLedger::forCurrentUser().record(path, origin_); recorded.ok())
+        ledgerEntry = std::move(recorded).value();
+    const auto handedOff = std::make_shared<std::atomic<bool>>(false);
+    const std::string editorCommand = toNarrow(settings_.EditorProgramFile);
+
+    job.waitForEditorEnd = [editor, started = editorStarted_, path, stamp = temporaryFileStamp_, pageGone, handedOff,
+                            editorCommand](const StopEvent& stop) {
+        if (!editor)
+            return;
+        editor->waitForEndOrStop(stop);
+        // An editor that ended after the page went was asked to.
+        if (stop.isSet() || pageGone->isSet() || std::chrono::steady_clock::now() - started >= kHandOffBound
+            || editor->exitStatus() != 0)
+            return;
+        const auto now = fileStampOf(path);
+        if (!now.ok() || !(now.value() == stamp))
+            return;
+        // The file is open elsewhere: it stays, and saves keep reaching the page, until the page goes.
+        handedOff->store(true);
+        tellEditorHandedOff(editorCommand);
+        waitForEither(*pageGone, stop);
+    };
+    job.beforeDelete = [origin = origin_, ledgerEntry, handedOff](const std::string& file) {
+        const auto bytes = readFile(file);
+        if (bytes.ok() && !bytes.value().empty()
+            && !RecoveryStore::forCurrentUser().keep(KeptBecause::SessionEnded, origin, bytes.value()).ok())
+            return false;  // left for the next server's start to keep
+        // An editor that holds the file may save it again after the deletion; the entry lets the
+        // next server's start find that file.
+        if (!handedOff->load())
+            SessionLedger::forCurrentUser().forget(ledgerEntry);
+        return true;
+    };
+}
+
+} // namespace quillbrook

@@ -1,0 +1,94 @@
+#include "service/session_notices.h"
+
+#include "platform/charset.h"
+#include "platform/command_line.h"
+#include "recovery/recovery_store.h"
+#include "recovery/session_ledger.h"
+#include "resources/format_text.h"
+#include "resources/string_table.h"
+#include "service/user_notice.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+namespace quillbrook {
+namespace {
+
+constexpr std::size_t kNoticeBuffer = 1024;
+
+struct WaitingOption {
+    std::string_view program;
+    std::string_view options;
+};
+
+// Editors that hand a file to a running instance unless told not to; docs/editors.md lists them.
+constexpr WaitingOption kWaitingOptions[] = {
+    {"mousepad", "--disable-server"},
+    {"gedit", "--standalone"},
+    {"gnome-text-editor", "--standalone"},
+    {"xed", "--standalone"},
+    {"kate", "--new --block"},
+    {"code", "--new-window --wait"},
+    {"codium", "--new-window --wait"},
+    {"subl", "--new-window --wait"},
+    {"geany", "--new-instance"},
+    {"featherpad", "--standalone"},
+    {"gvim", "--nofork"},
+};
+
+// The editor's program name; for the default editor, the one it was told to run.
+std::string programNameOf(const std::string& editorCommand)
+{
+    const auto words = parseCommandLine(editorCommand);
+    const std::string program = words.ok() ? std::filesystem::path(words.value().program).filename().string()
+                                           : editorCommand;
+    const char* chosen = std::getenv("QUILLBROOK_EDITOR");
+    if (program == "notepad.exe" && chosen && *chosen)
+        return programNameOf(chosen);
+    return program;
+}
+
+} // namespace
+
+std::string waitingEditorCommand(const std::string& editorCommand)
+{
+    const std::string program = programNameOf(editorCommand);
+    for (const WaitingOption& option : kWaitingOptions)
+        if (program == option.program)
+            return program + " " + std::string(option.options);
+    return {};
+}
+
+void tellTextKept(const QString& title, const std::string& where)
+{
+    tellUserLater(loadStringW(159, kNoticeBuffer),
+                  formatText(loadStringW(160, kNoticeBuffer), {title, toWide(where)}));
+}
+
+void tellPageWentAway(const QString& title)
+{
+    tellUserLater(loadStringW(159, kNoticeBuffer),
+                  formatText(loadStringW(166, kNoticeBuffer), {title, toWide(RecoveryStore::forCurrentUser().folder())}));
+}
+
+void tellEditorHandedOff(const std::string& editorCommand)
+{
+    const std::string waiting = waitingEditorCommand(editorCommand);
+    const QString hint = waiting.empty() ? loadStringW(164, kNoticeBuffer)
+                                         : formatText(loadStringW(163, kNoticeBuffer), {toWide(waiting)});
+    tellUserLater(loadStringW(161, kNoticeBuffer),
+                  formatText(loadStringW(162, kNoticeBuffer), {toWide(programNameOf(editorCommand)), hint}));
+}
+
+void keepLeftoverTemporaryFiles()
+{
+    RecoveryStore store = RecoveryStore::forCurrentUser();
+    const auto kept = SessionLedger::forCurrentUser().sweep(store);
+    if (kept.empty())
+        return;
+    tellUserLater(loadStringW(159, kNoticeBuffer),
+                  formatText(loadStringW(165, kNoticeBuffer), {QString::number(kept.size()), toWide(store.folder())}));
+}
+
+} // namespace quillbrook
