@@ -20,11 +20,16 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   const CONFIGURE_ID = 'quillbrook-configure';
   const CONFIGURE_TITLE = api.i18n.getMessage('configure') || 'Quillbrook: add a command…';
   const KEPT_RESULTS = 50;
+  // The submenu of texts Quillbrook kept; choosing one puts it into the right-clicked text box.
+  const RECENT_ID = 'quillbrook-recent';
+  const RECENT_TITLE = api.i18n.getMessage('recentTexts') || 'Quillbrook: recent texts';
 
   const state = {
     host: null,
     reconnectTimer: null,
     menu: [],
+    // The kept texts the host listed: { id, title }, newest first.
+    recent: [],
     notice: null,
     // Serialises menu rebuilds: each waits for the one before it.
     menuUpdate: Promise.resolve(),
@@ -77,6 +82,7 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     if (reason)
       console.warn('Quillbrook: the native host went away:', reason);
     state.host = null;
+    state.recent = [];
     state.values.clear();
     state.clicks.clear();
     state.running.clear();
@@ -102,6 +108,10 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     switch (message.type) {
     case 'menu':
       updateMenu(messages.menuModel(message));
+      break;
+    case 'recent':
+      state.recent = messages.recentModel(message);
+      updateMenu(state.menu);
       break;
     case 'setValue': {
       const value = state.values.take(message);
@@ -143,6 +153,11 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
         await addMenuItem({ id: CONFIGURE_ID, title: CONFIGURE_TITLE });
       for (const item of model)
         await addMenuItem({ id: item.id, title: messages.shownTitle(item, browserName) });
+      if (!notice && state.host && state.recent.length > 0) {
+        await addMenuItem({ id: RECENT_ID, title: RECENT_TITLE });
+        for (const text of state.recent)
+          await addMenuItem({ id: text.menuId, parentId: RECENT_ID, title: text.title });
+      }
     }).catch((error) => console.warn('Quillbrook: cannot update the menu:', error));
     return state.menuUpdate;
   }
@@ -161,11 +176,19 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
       .catch(() => {});
   }
 
+  // Every value is answered to the host with whether it reached its element, so that a text that
+  // did not is kept rather than lost.
   function deliverValue(value) {
     const page = state.pages.get(value.page);
-    if (!page)
-      return;
-    page.postMessage({ type: 'setValue', element: value.element, text: value.text });
+    try {
+      if (page) {
+        page.postMessage({ type: 'setValue', element: value.element, text: value.text, request: value.request });
+        return;
+      }
+    } catch (error) {
+      console.warn('Quillbrook: cannot reach the page:', error.message ?? error);
+    }
+    sendToHost({ type: 'valueSet', request: value.request, written: false });
   }
 
   // The menu command clicked: asks the content script of the frame for the element the user
@@ -174,11 +197,14 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   async function onMenuClicked(info, tab) {
     if (info.menuItemId === CONFIGURE_ID)
       return configure(info, tab);
-    const item = state.menu.find((candidate) => candidate.id === info.menuItemId);
+    const recent = state.recent.find((candidate) => candidate.menuId === info.menuItemId);
+    const item = recent ? { entry: null, title: RECENT_TITLE, restore: recent.id }
+      : state.menu.find((candidate) => candidate.id === info.menuItemId);
     if (!item || !tab || tab.id === undefined || tab.id < 0)
       return 0;
     const command = state.nextCommand++;
-    const click = { entry: item.entry, title: item.title, tabId: tab.id, frameId: info.frameId ?? 0 };
+    const click = { entry: item.entry, title: item.title, restore: item.restore ?? null, tabId: tab.id,
+                    frameId: info.frameId ?? 0 };
     state.clicks.set(command, click);
     state.running.set(command, click);
     try {
@@ -221,6 +247,10 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   }
 
   function onPageMessage(port, page, message) {
+    if (message?.type === 'valueSet') {
+      sendToHost({ type: 'valueSet', request: message.request, written: message.written === true });
+      return;
+    }
     if (message?.type !== 'target' || !state.clicks.has(message.command))
       return;
     const click = state.clicks.get(message.command);
@@ -230,7 +260,10 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
       return;
     if (!message.target)
       return;
-    sendToHost(messages.runMessage(message.command, click.entry, page, message.target));
+    if (click.restore)
+      sendToHost(messages.restoreMessage(message.command, click.restore, page, message.target));
+    else
+      sendToHost(messages.runMessage(message.command, click.entry, page, message.target));
   }
 
   api.contextMenus.onClicked.addListener((info, tab) => {
@@ -242,6 +275,7 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   globalThis.quillbrook = {
     onMenuClicked,
     menu: () => state.menu.map((item) => ({ ...item })),
+    recent: () => state.recent.map((text) => ({ ...text })),
     notice: () => state.notice,
     // Whether the menu offers its one line that opens the configuration dialog.
     offersConfiguration: () => state.notice === null && state.menu.length === 0 && state.host !== null,

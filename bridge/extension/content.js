@@ -1,6 +1,6 @@
 // The content script of every document: remembers the element the user last right-clicked, names
 // it to the background when a menu command is clicked, and writes the values the host sends into
-// the elements a command ran on, only while this document lives.
+// the elements a command ran on, only while this document lives, answering whether each arrived.
 'use strict';
 
 (() => {
@@ -82,15 +82,19 @@
     };
   }
 
+  // Writes a value and tells whether it reached its element: one that left its document (a page
+  // that changed its view) or stopped being a text box is not written, and its text is kept.
   function onBackgroundMessage(message) {
     if (message?.type !== 'setValue')
       return;
     const element = elements.get(message.element);
-    if (!element || !element.isConnected || kindOf(element) === 'other')
-      return;
-    element.value = message.text;
-    // Page frameworks keep their own copy of the value and update it on input events.
-    element.dispatchEvent(new Event('input', { bubbles: true }));
+    const written = Boolean(element?.isConnected) && kindOf(element) !== 'other';
+    if (written) {
+      element.value = message.text;
+      // Page frameworks keep their own copy of the value and update it on input events.
+      element.dispatchEvent(new Event('input', { bubbles: true }));
+    }
+    port?.postMessage({ type: 'valueSet', request: message.request, written });
   }
 
   api.runtime.onMessage.addListener((message, sender, sendResponse) => {

@@ -40,7 +40,7 @@
         return null;
       }
       this.pending.delete(key);
-      return { page: message.page, element: message.element, text: parts.join('') };
+      return { request: message.request, page: message.page, element: message.element, text: parts.join('') };
     }
 
     clear() {
@@ -64,6 +64,21 @@
       },
       document: { title: target.document.title, url: target.document.url },
     };
+  }
+
+  // The kept texts as the host listed them, each with the id the browser knows its menu line by.
+  function recentModel(message) {
+    const texts = Array.isArray(message.texts) ? message.texts : [];
+    return texts
+      .filter((text) => text && typeof text.id === 'string' && typeof text.title === 'string')
+      .map((text, index) => ({ menuId: `${MENU_ID_PREFIX}recent-${index}`, id: text.id, title: text.title }));
+  }
+
+  // The message that puts kept text `id` into the target the content script described.
+  function restoreMessage(command, id, page, target) {
+    const message = runMessage(command, null, page, target);
+    delete message.entry;
+    return { ...message, type: 'restore', id };
   }
 
   // The last results the host reported, newest last, for whoever wants to look (the tests).
@@ -117,8 +132,8 @@
   }
 
   const exported = {
-    HOST_NAME, MENU_ID_PREFIX, menuModel, shownTitle, ValueAssembler, runMessage, ResultLog, isFailure, failureText,
-    hostNoticeName,
+    HOST_NAME, MENU_ID_PREFIX, menuModel, recentModel, shownTitle, ValueAssembler, runMessage, restoreMessage, ResultLog,
+    isFailure, failureText, hostNoticeName,
   };
   if (typeof module === 'object' && module.exports)
     module.exports = exported;

@@ -169,9 +169,23 @@ public:
     {
         if (state_->gone)
             return E_PAGE_NOT_READY;
-        state_->writer(state_->id, id_, value);
+        state_->writer(state_->id, id_, value, {});
         value_ = value;
         return S_OK;
+    }
+
+    void writeValueConfirmed(const QString& value, WriteDone done)
+    {
+        if (state_->gone) {
+            done(E_PAGE_NOT_READY);
+            return;
+        }
+        state_->writer(state_->id, id_, value,
+                       [self = std::weak_ptr(sharedSelf<PageElement>()), value, done = std::move(done)](HRESULT hr) {
+                           if (const auto element = self.lock(); element && SUCCEEDED(hr))
+                               element->value_ = value;
+                           done(hr);
+                       });
     }
 
 protected:
@@ -200,11 +214,15 @@ namespace {
 
 // IHTMLTextAreaElement and IHTMLInputTextElement have the same members.
 template <class Interface>
-class TextBoxFacet final : public Facet<Interface, PageElement> {
+class TextBoxFacet final : public Facet<Interface, PageElement>, public ConfirmedValueWriter {
 public:
     using Facet<Interface, PageElement>::Facet;
     HRESULT get_value(QString* p) override { return this->state().readValue(p); }
     HRESULT put_value(const QString& v) override { return this->state().writeValue(v); }
+    void putValueConfirmed(const QString& v, WriteDone done) override
+    {
+        this->state().writeValueConfirmed(v, std::move(done));
+    }
     HRESULT get_name(QString* p) override { return this->state().readName(p); }
     HRESULT get_form(std::shared_ptr<Dispatchable>* p) override { return this->state().readForm(p); }
 };

@@ -2,6 +2,8 @@
 // address), its window (a connection point container whose events go to advised sinks) and the
 // elements the user ran a command on. The values are the ones the extension sent with the last
 // command on the page; put_value asks the extension to write the element and keeps the new value.
+// Over the bus, put_value answers when the extension has answered: a failure when the element left
+// its document or the page went meanwhile.
 //
 // When the page goes away, unload() fires beforeunload (1017) and unload (1008) on every advised
 // sink, once, and drops the sinks; from then on put_value fails with ERROR_NOT_READY and every
@@ -38,8 +40,22 @@ struct DocumentSnapshot {
     QString url;
 };
 
-// Writes an element's value in the browser: (page id, element id, value).
-using ValueWriter = std::function<void(const QString& page, const QString& element, const QString& value)>;
+// What a write answers once the browser has told whether the value reached its element.
+using WriteDone = std::function<void(HRESULT result)>;
+// Writes an element's value in the browser: (page id, element id, value, done); `done` may be
+// empty when nobody waits for the answer.
+using ValueWriter =
+    std::function<void(const QString& page, const QString& element, const QString& value, WriteDone done)>;
+
+// A text box facet whose write is answered only once the browser has answered it: what a caller
+// on the bus gets, so that a value that did not arrive is known as such.
+class ConfirmedValueWriter {
+public:
+    virtual void putValueConfirmed(const QString& value, WriteDone done) = 0;
+
+protected:
+    ~ConfirmedValueWriter() = default;
+};
 
 struct PageState;
 class PageWindow;

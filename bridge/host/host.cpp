@@ -3,12 +3,16 @@
 #include "automation/bus_values.h"
 #include "bridge/host/entry_run.h"
 #include "bridge/host/entry_script.h"
+#include "bridge/host/recent_texts.h"
+#include "recovery/recovery_store.h"
+#include "service/encodings.h"
 #include "bridge/host/value_parts.h"
 #include "platform/charset.h"
 #include "platform/file_io.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimer>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,6 +28,15 @@ constexpr char kSettingsPath[] = "Software\\Fernhollow\\Quillbrook";
 
 // No entry script is anywhere near this long; a bigger file is not one of Quillbrook's.
 constexpr std::size_t kMaxScriptSize = 1024 * 1024;
+
+// A browser writes even a text of several megabytes into its page within a few seconds; a write
+// not answered by then is taken as lost, and its text is kept by whoever wrote it. Below the bus's
+// own 25 s limit on the caller's wait.
+constexpr int kWriteAnswerBound = 15000;
+// The value did not reach its element: it left its document, or is no text box any more.
+constexpr HRESULT E_ELEMENT_NOT_FOUND = static_cast<HRESULT>(0x80070490u);
+// No answer from the browser within kWriteAnswerBound.
+constexpr HRESULT E_WRITE_TIMEOUT = static_cast<HRESULT>(0x800705B4u);
 
 void report(const QString& text)
 {
@@ -127,6 +140,7 @@ Host::Host(FileDescriptor input, FileDescriptor output, QDBusConnection connecti
     if (!hiveWatcher_->error().isEmpty())
         report(hiveWatcher_->error() + QStringLiteral("; menu changes will not be seen"));
 
+    watchRecentTexts();
     inputNotifier_ = std::make_unique<QSocketNotifier>(input_.get(), QSocketNotifier::Read);
     QObject::connect(inputNotifier_.get(), &QSocketNotifier::activated, [this] { readInput(); });
 }
@@ -171,13 +185,18 @@ void Host::handle(const QJsonObject& message)
     if (type == u"hello") {
         greeted_ = true;
         sendMenuIfChanged(true);
+        sendRecentIfChanged(true);
         addFirstCommandOnFirstUse();
     } else if (type == u"configure") {
         configure(message);
     } else if (type == u"run") {
         run(message);
+    } else if (type == u"restore") {
+        restore(message);
     } else if (type == u"unload") {
         unloadPage(message);
+    } else if (type == u"valueSet") {
+        valueSet(message);
     } else {
         report(QStringLiteral("ignoring a message of unknown type \"%1\"").arg(type));
     }
@@ -215,6 +234,65 @@ void Host::run(const QJsonObject& message)
     ServedPage& served = pageFor(*page);
     const bus::ObjectReference reference = served.server->referenceOf(served.page->element(*document, *element));
     runEntry(calls_, connection_, script, reference, [this, command](HRESULT result) { sendResult(command, result); });
+}
+
+void Host::restore(const QJsonObject& message)
+{
+    const QJsonValue command = message.value(QLatin1String("command"));
+    if (!command.isDouble()) {
+        report(QStringLiteral("ignoring a restore message without a command number"));
+        return;
+    }
+    const auto id = stringMember(message, "id");
+    const auto page = stringMember(message, "page");
+    const auto element = elementFrom(message.value(QLatin1String("element")));
+    const auto document = documentFrom(message.value(QLatin1String("document")));
+    if (!id || !page || !element || !document) {
+        report(QStringLiteral("restore message with missing or malformed members (id, page, element, document)"));
+        sendResult(command, E_INVALIDARG);
+        return;
+    }
+    if (element->kind == ElementKind::Other) {
+        sendResult(command, E_NOINTERFACE);
+        return;
+    }
+    const RecoveryStore store = RecoveryStore::forCurrentUser();
+    const auto text = store.find(id->toStdString());
+    const auto bytes = text.ok() ? store.bytesOf(text.value()) : Win32Result<std::string>(text.error());
+    if (!bytes.ok()) {
+        sendResult(command, HRESULT_FROM_WIN32(bytes.error()));
+        return;
+    }
+    ServedPage& served = pageFor(*page);
+    served.page->element(*document, *element);
+    writeValue(*page, element->id, bytesToText(bytes.value(), text.value().origin.codePage),
+               [this, command](HRESULT result) { sendResult(command, result); });
+}
+
+void Host::watchRecentTexts()
+{
+    const RecoveryStore store = RecoveryStore::forCurrentUser();
+    if (store.prepare() != ERROR_SUCCESS)
+        return;
+    recentChanged_ = std::make_unique<QTimer>();
+    recentChanged_->setSingleShot(true);
+    // A text is two files: the list is read once both have come.
+    recentChanged_->setInterval(100);
+    QObject::connect(recentChanged_.get(), &QTimer::timeout, [this] { sendRecentIfChanged(false); });
+    recentWatcher_ = std::make_unique<QFileSystemWatcher>(QStringList{QString::fromStdString(store.folder())});
+    QObject::connect(recentWatcher_.get(), &QFileSystemWatcher::directoryChanged,
+                     [this] { recentChanged_->start(); });
+}
+
+void Host::sendRecentIfChanged(bool always)
+{
+    if (!greeted_ || ending_)
+        return;
+    const QJsonArray texts = recentTextsList(RecoveryStore::forCurrentUser());
+    if (!always && texts == sentRecent_)
+        return;
+    sentRecent_ = texts;
+    send({{QStringLiteral("type"), QStringLiteral("recent")}, {QStringLiteral("texts"), texts}});
 }
 
 void Host::addFirstCommandOnFirstUse()
@@ -262,8 +340,8 @@ Host::ServedPage& Host::pageFor(const QString& id)
     if (found == pages_.end()) {
         const QString root = QStringLiteral("/org/fernhollow/QuillbrookBridge/pages/%1").arg(++servedPageCount_);
         ServedPage served{std::make_shared<BridgePage>(id,
-                                                       [this](const QString& p, const QString& e, const QString& v) {
-                                                           writeValue(p, e, v);
+                                                       [this](const QString& p, const QString& e, const QString& v, WriteDone done) {
+                                                           writeValue(p, e, v, std::move(done));
                                                        }),
                           std::make_unique<PageServer>(connection_, root, deliveries_)};
         if (!served.server->error().isEmpty())
@@ -291,10 +369,40 @@ void Host::sendResult(const QJsonValue& command, HRESULT result)
           {QStringLiteral("hresult"), static_cast<qint64>(static_cast<qint32>(result))}});
 }
 
-void Host::writeValue(const QString& page, const QString& element, const QString& value)
+void Host::writeValue(const QString& page, const QString& element, const QString& value, WriteDone done)
 {
-    for (const QByteArray& json : setValueMessages({nextRequest_++, page, element}, value))
+    const qint64 request = nextRequest_++;
+    for (const QByteArray& json : setValueMessages({request, page, element}, value))
         sendJson(json);
+    if (!done)
+        return;
+    if (outputBroken_ || ending_) {
+        done(E_PAGE_NOT_READY);
+        return;
+    }
+    pendingWrites_.emplace(request, std::move(done));
+    QTimer::singleShot(kWriteAnswerBound, inputNotifier_.get(), [this, request] { answerWrite(request, E_WRITE_TIMEOUT); });
+}
+
+void Host::valueSet(const QJsonObject& message)
+{
+    const QJsonValue request = message.value(QLatin1String("request"));
+    if (!request.isDouble()) {
+        report(QStringLiteral("ignoring a valueSet message without a request number"));
+        return;
+    }
+    const bool written = message.value(QLatin1String("written")).toBool(false);
+    answerWrite(static_cast<qint64>(request.toDouble()), written ? S_OK : E_ELEMENT_NOT_FOUND);
+}
+
+void Host::answerWrite(qint64 request, HRESULT result)
+{
+    const auto found = pendingWrites_.find(request);
+    if (found == pendingWrites_.end())
+        return;
+    const WriteDone done = std::move(found->second);
+    pendingWrites_.erase(found);
+    done(result);
 }
 
 void Host::send(const QJsonObject& message)
@@ -315,12 +423,20 @@ void Host::sendJson(const QByteArray& json)
     }
 }
 
+void Host::stop()
+{
+    end(0);
+}
+
 void Host::end(int status)
 {
     if (ending_)
         return;
     ending_ = true;
     inputNotifier_->setEnabled(false);
+    // Writes the browser will not answer now: their writers keep the texts.
+    while (!pendingWrites_.empty())
+        answerWrite(pendingWrites_.begin()->first, E_PAGE_NOT_READY);
     for (auto& [id, served] : pages_)
         served.page->unload();
     deliveries_->whenAllDone([this, status] { ended_(status); });

@@ -3,8 +3,10 @@
 // and sends it again whenever the hive's menu changes, opens the configuration dialog on
 // "configure", serves the right-clicked element of each "run"
 // on the bus and runs the entry's script on the server, writes values back with setValue, and
-// unloads a page on "unload". When its input ends it unloads every page, waits until the sinks
-// have been told, and ends.
+// unloads a page on "unload", lists the texts Quillbrook kept ("recent", again whenever they change)
+// and puts one into a text box on "restore". A write over the bus is answered when the browser has answered
+// "valueSet" (or after kWriteAnswerBound). When its input ends, or a termination signal comes, it
+// unloads every page, waits until the sinks have been told, and ends.
 #pragma once
 
 #include "bridge/host/bridge_page.h"
@@ -17,7 +19,10 @@
 #include "platform/hive.h"
 
 #include <QDBusConnection>
+#include <QFileSystemWatcher>
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QTimer>
 #include <QSocketNotifier>
 #include <functional>
 #include <map>
@@ -38,6 +43,10 @@ public:
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
+    // Ends as at the end of the input (a termination signal): every page unloads, the sinks are
+    // told, and `ended` gets 0.
+    void stop();
+
 private:
     struct ServedPage {
         std::shared_ptr<BridgePage> page;
@@ -47,6 +56,9 @@ private:
     void readInput();
     void handle(const QJsonObject& message);
     void run(const QJsonObject& message);
+    void restore(const QJsonObject& message);
+    void watchRecentTexts();
+    void sendRecentIfChanged(bool always);
     void addFirstCommandOnFirstUse();
     void configure(const QJsonObject& message);
     void unloadPage(const QJsonObject& message);
@@ -54,7 +66,9 @@ private:
     void sendResult(const QJsonValue& command, HRESULT result);
     void send(const QJsonObject& message);
     void sendJson(const QByteArray& json);
-    void writeValue(const QString& page, const QString& element, const QString& value);
+    void writeValue(const QString& page, const QString& element, const QString& value, WriteDone done);
+    void valueSet(const QJsonObject& message);
+    void answerWrite(qint64 request, HRESULT result);
     ServedPage& pageFor(const QString& id);
     void end(int status);
 
@@ -72,12 +86,18 @@ private:
     bool greeted_ = false;
     bool firstUseChecked_ = false;
     std::vector<MenuEntry> sentMenu_;
+    // The recovery store's folder, and the list of kept texts last sent.
+    std::unique_ptr<QFileSystemWatcher> recentWatcher_;
+    std::unique_ptr<QTimer> recentChanged_;
+    QJsonArray sentRecent_;
 
     std::map<QString, ServedPage> pages_;
     // Pages that went away and whose id came back: still served, for whoever holds their objects.
     std::vector<ServedPage> retiredPages_;
     quint64 servedPageCount_ = 0;
     qint64 nextRequest_ = 1;
+    // Writes whose answer from the browser is still to come, by request.
+    std::map<qint64, WriteDone> pendingWrites_;
     bool outputBroken_ = false;
     bool ending_ = false;
 };

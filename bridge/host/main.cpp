@@ -7,6 +7,7 @@
 #include "bridge/host/host.h"
 #include "bridge/host/host_manifest.h"
 #include "platform/program_info.h"
+#include "platform/termination_signals.h"
 
 #include <QCoreApplication>
 #include <fcntl.h>
@@ -142,8 +143,15 @@ int main(int argc, char** argv)
     // A browser that has gone shows as a failed write, not as the end of the process.
     std::signal(SIGPIPE, SIG_IGN);
 
+    // Before the first thread (Qt's bus thread), so that the signals stay blocked in all of them.
+    TerminationSignals termination;
+    if (!termination.ok())
+        return fail(kExitFailure, "cannot take the termination signals");
     QCoreApplication application(argc, argv);
     Host host(std::move(input), std::move(output), QDBusConnection::sessionBus(),
               [](int status) { QCoreApplication::exit(status); });
+    // A browser that ends the host with SIGTERM (or a user with ^C) ends it as the end of its input
+    // does: the pages' sessions end and their texts are kept.
+    termination.onSignal([&host] { host.stop(); });
     return QCoreApplication::exec();
 }

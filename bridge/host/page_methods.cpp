@@ -1,6 +1,7 @@
 #include "bridge/host/page_methods.h"
 
 #include "automation/connection_interfaces.h"
+#include "bridge/host/bridge_page.h"
 #include "bridge/host/bus_event_sink.h"
 #include "interfaces/ihtmldocument2.h"
 #include "interfaces/ihtmlelement.h"
@@ -51,6 +52,18 @@ QVariantList putValue(PageObjects&, const Object& object, const QVariantList& ar
     return {queryInterface<Interface>(object)->put_value(arguments.at(0).toString())};
 }
 
+template <class Interface>
+void putValueLater(PageObjects&, const Object& object, const QVariantList& arguments,
+                   std::function<void(const QVariantList&)> reply)
+{
+    const auto facet = queryInterface<Interface>(object);
+    if (auto* writer = dynamic_cast<ConfirmedValueWriter*>(facet.get())) {
+        writer->putValueConfirmed(arguments.at(0).toString(), [reply](HRESULT hr) { reply({hr}); });
+        return;
+    }
+    reply({facet->put_value(arguments.at(0).toString())});
+}
+
 QVariantList findConnectionPoint(PageObjects& page, const Object& object, const QVariantList& arguments)
 {
     // Text that is no interface id asks for the null id, which no events interface has.
@@ -88,11 +101,11 @@ const PageMethod kPageMethods[] = {
     {&Document::interfaceInfo, "get_URL", "", "ibs", &getText<Document, &Document::get_URL>},
     {&Document::interfaceInfo, "get_parentWindow", "", "i(so)", &getObject<Document, &Document::get_parentWindow>},
     {&TextArea::interfaceInfo, "get_value", "", "ibs", &getText<TextArea, &TextArea::get_value>},
-    {&TextArea::interfaceInfo, "put_value", "s", "i", &putValue<TextArea>},
+    {&TextArea::interfaceInfo, "put_value", "s", "i", &putValue<TextArea>, &putValueLater<TextArea>},
     {&TextArea::interfaceInfo, "get_name", "", "ibs", &getText<TextArea, &TextArea::get_name>},
     {&TextArea::interfaceInfo, "get_form", "", "i(so)", &getObject<TextArea, &TextArea::get_form>},
     {&TextInput::interfaceInfo, "get_value", "", "ibs", &getText<TextInput, &TextInput::get_value>},
-    {&TextInput::interfaceInfo, "put_value", "s", "i", &putValue<TextInput>},
+    {&TextInput::interfaceInfo, "put_value", "s", "i", &putValue<TextInput>, &putValueLater<TextInput>},
     {&TextInput::interfaceInfo, "get_name", "", "ibs", &getText<TextInput, &TextInput::get_name>},
     {&TextInput::interfaceInfo, "get_form", "", "i(so)", &getObject<TextInput, &TextInput::get_form>},
     {&Form::interfaceInfo, "get_name", "", "ibs", &getText<Form, &Form::get_name>},

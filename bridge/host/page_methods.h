@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -32,6 +33,10 @@ struct PageMethod {
     // Called only with an object that answers the interface and arguments of inSignature.
     QVariantList (*answer)(PageObjects& page, const std::shared_ptr<Dispatchable>& object,
                            const QVariantList& arguments);
+    // For a method whose answer comes later (put_value, answered by the browser): called instead
+    // of `answer`, it hands the reply's arguments to `reply`, once.
+    void (*answerLater)(PageObjects& page, const std::shared_ptr<Dispatchable>& object, const QVariantList& arguments,
+                        std::function<void(const QVariantList& reply)> reply) = nullptr;
 };
 
 std::span<const PageMethod> pageMethods();

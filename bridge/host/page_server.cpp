@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace quillbrook::bridge {
@@ -115,7 +116,8 @@ public:
         const Object object = objectAt(message.path());
         if (!object)
             return false;
-        connection.send(answer(message, object));
+        if (const std::optional<QDBusMessage> reply = answer(message, object))
+            connection.send(*reply);
         return true;
     }
 
@@ -131,7 +133,8 @@ private:
         return objects_[static_cast<std::size_t>(number - 1)];
     }
 
-    QDBusMessage answer(const QDBusMessage& message, const Object& object)
+    // The reply; nullopt when it is sent later.
+    std::optional<QDBusMessage> answer(const QDBusMessage& message, const Object& object)
     {
         const QString interface = message.interface();
         const QString member = message.member();
@@ -150,6 +153,13 @@ private:
             if (message.signature() != inSignature)
                 return message.createErrorReply(QDBusError::InvalidArgs,
                                                 QStringLiteral("%1 takes (%2)").arg(member, inSignature));
+            if (method.answerLater) {
+                method.answerLater(*this, object, message.arguments(),
+                                   [connection = connection_, message](const QVariantList& arguments) {
+                                       connection.send(message.createReply(arguments));
+                                   });
+                return std::nullopt;
+            }
             return message.createReply(method.answer(*this, object, message.arguments()));
         }
         return message.createErrorReply(QDBusError::UnknownMethod,

@@ -40,8 +40,12 @@ private:
 class BridgePageTest : public ::testing::Test {
 protected:
     std::vector<Write> writes;
-    BridgePage page{QStringLiteral("p1"), [this](const QString& p, const QString& e, const QString& v) {
+    // The browser's answers to the writes that wait for one.
+    std::vector<WriteDone> answers;
+    BridgePage page{QStringLiteral("p1"), [this](const QString& p, const QString& e, const QString& v, WriteDone done) {
                         writes.push_back({p, e, v});
+                        if (done)
+                            answers.push_back(std::move(done));
                     }};
     DocumentSnapshot document{QStringLiteral("Title"), QStringLiteral("http://example.test/")};
 
@@ -105,6 +109,35 @@ TEST_F(BridgePageTest, PutValueWritesThroughTheBrowserUntilThePageUnloads)
     EXPECT_EQ(writes.size(), 1u);
     input->get_value(&value);
     EXPECT_EQ(value, u"new") << "a gone page keeps answering its last values";
+}
+
+// What a caller on the bus gets: the answer comes from the browser, and only a value that arrived
+// becomes the element's value.
+TEST_F(BridgePageTest, ConfirmedWritesAnswerWhatTheBrowserAnswered)
+{
+    const auto area = queryInterface<IHTMLTextAreaElement>(element(ElementKind::TextArea, QStringLiteral("old")));
+    auto* writer = dynamic_cast<ConfirmedValueWriter*>(area.get());
+    ASSERT_NE(writer, nullptr);
+    std::vector<HRESULT> results;
+    const auto record = [&](HRESULT hr) { results.push_back(hr); };
+    writer->putValueConfirmed(QStringLiteral("lost"), record);
+    writer->putValueConfirmed(QStringLiteral("arrived"), record);
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_TRUE(results.empty()) << "answered before the browser did";
+    const HRESULT notFound = static_cast<HRESULT>(0x80070490u);
+    answers[0](notFound);
+    QString value;
+    area->get_value(&value);
+    EXPECT_EQ(value, u"old");
+    answers[1](S_OK);
+    area->get_value(&value);
+    EXPECT_EQ(value, u"arrived");
+    EXPECT_EQ(results, (std::vector<HRESULT>{notFound, S_OK}));
+
+    page.unload();
+    writer->putValueConfirmed(QStringLiteral("late"), record);
+    EXPECT_EQ(results.back(), static_cast<HRESULT>(0x80070015u));
+    EXPECT_EQ(writes.size(), 2u);
 }
 
 TEST_F(BridgePageTest, UnloadFiresBeforeUnloadThenUnloadOnEverySinkOnce)

@@ -90,6 +90,16 @@ std::optional<QByteArray> HostProcess::receiveRaw(std::chrono::milliseconds time
             if (buffer_.size() >= 4 + static_cast<qsizetype>(length)) {
                 QByteArray json = buffer_.mid(4, length);
                 buffer_.remove(0, 4 + static_cast<qsizetype>(length));
+                const QJsonObject message = QJsonDocument::fromJson(json).object();
+                const QString type = message.value(u"type").toString();
+                if (type == u"recent") {
+                    recentLists_.push_back(message);
+                    continue;
+                }
+                if (type == u"setValue" && !message.value(u"more").toBool() && confirmWrites_)
+                    send({{QStringLiteral("type"), QStringLiteral("valueSet")},
+                          {QStringLiteral("request"), message.value(u"request")},
+                          {QStringLiteral("written"), true}});
                 return json;
             }
         }

@@ -29,9 +29,14 @@ public:
     void closeInput();
 
     // The next message's JSON as the host wrote it; nullopt when none came in time or the output
-    // ended.
+    // ended. "recent" lists are set aside (see recentLists); the last part of every setValue is
+    // answered as the browser answers it, "written", unless confirmWrites(false).
     std::optional<QByteArray> receiveRaw(std::chrono::milliseconds timeout = std::chrono::seconds(30));
     std::optional<QJsonObject> receive(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    void confirmWrites(bool confirm) { confirmWrites_ = confirm; }
+    // The "recent" messages received so far, oldest first.
+    const std::vector<QJsonObject>& recentLists() const { return recentLists_; }
+
     // Whether the host's output ends (after any messages still unread, which are skipped).
     bool outputEnds(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
@@ -48,6 +53,8 @@ private:
     std::unique_ptr<TestChildProcess> child_;
     QByteArray buffer_;
     bool ended_ = false;
+    bool confirmWrites_ = true;
+    std::vector<QJsonObject> recentLists_;
 };
 
 // The program under test.

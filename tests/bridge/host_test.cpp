@@ -6,13 +6,16 @@
 #include "bridge/host/native_messaging.h"
 #include "host_process.h"
 #include "platform/hive.h"
+#include "recovery/recovery_store.h"
 #include "server_on_bus.h"
 #include "service/session_fixture.h"
 #include "support/main_thread_loop.h"
+#include "support/notifications/recording_notifications.h"
 #include "support/x11/test_display.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDBusVariant>
@@ -22,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -294,12 +298,17 @@ TEST_F(BridgeHostTest, UnloadFiresBeforeUnloadThenUnloadAndLaterWritesFail)
     RecordingSink sink;
     adviseOnWindow(hostName, sink);
 
-    // Writes through the page interface reach the browser while the page lives.
-    const QDBusMessage put = callElement(hostName, kTextAreaInterface, QStringLiteral("put_value"), {QStringLiteral("typed")});
-    EXPECT_EQ(put.arguments().value(0).toInt(), S_OK);
+    // Writes through the page interface reach the browser while the page lives, and are answered
+    // once the browser has said so.
+    QDBusMessage putCall = QDBusMessage::createMethodCall(
+        hostName, QStringLiteral("/org/fernhollow/QuillbrookBridge/pages/1/1"), kTextAreaInterface, QStringLiteral("put_value"));
+    putCall << QStringLiteral("typed");
+    const QDBusPendingCall put = client_.asyncCall(putCall);
     const auto written = host.receive();
     ASSERT_TRUE(written);
     EXPECT_EQ(written->value(u"text").toString(), u"typed");
+    ASSERT_TRUE(runEventLoopUntil([&] { return put.isFinished(); }));
+    EXPECT_EQ(put.reply().arguments().value(0).toInt(), S_OK);
 
     host.send({{QStringLiteral("type"), QStringLiteral("unload")}, {QStringLiteral("page"), kPage}});
     ASSERT_TRUE(runEventLoopUntil([&] { return sink.events.size() >= 2; })) << host.errorOutput();
@@ -359,16 +368,23 @@ TEST_F(BridgeHostTest, UnloadAsksTheEditorToCloseAndItsFileIsDeleted)
     EXPECT_TRUE(runEventLoopUntil([&] { return !fs::exists(file); })) << file << " was not deleted";
 }
 
-TEST_F(BridgeHostTest, ClosedInputUnloadsEveryPageAndExitsWithZero)
+// The browser closing the pipe, and a SIGTERM (what a browser sends a host slow to exit), alike.
+TEST_F(BridgeHostTest, ClosedInputOrSigtermUnloadsEveryPageAndExitsWithZero)
 {
     saveQuillbrookEntry();
+    for (const bool bySignal : {false, true}) {
+    SCOPED_TRACE(bySignal ? "SIGTERM" : "closed input");
     HostProcess host(root());
     startEditing(host, QStringLiteral("text"));
     const QString hostName = busNameOf(host.pid());
     RecordingSink sink;
+    client_.unregisterObject(QStringLiteral("/test/sink"));
     adviseOnWindow(hostName, sink);
 
-    host.closeInput();
+    if (bySignal)
+        ::kill(host.pid(), SIGTERM);
+    else
+        host.closeInput();
     ASSERT_TRUE(runEventLoopUntil([&] { return sink.events.size() >= 2; }, std::chrono::seconds(30)))
         << host.errorOutput();
     EXPECT_EQ(sink.events, (std::vector<int>{1017, 1008}));
@@ -379,6 +395,7 @@ TEST_F(BridgeHostTest, ClosedInputUnloadsEveryPageAndExitsWithZero)
         return status.has_value();
     }, std::chrono::seconds(30)));
     EXPECT_EQ(status, 0) << host.errorOutput();
+    }
 }
 
 TEST_F(BridgeHostTest, EntriesWhoseScriptIsNotQuillbrooksAnswerNotImplemented)
@@ -416,6 +433,139 @@ TEST_F(BridgeHostTest, MalformedMessagesAreSkippedAndAnOversizedOneEndsTheHost)
     ASSERT_TRUE(status);
     EXPECT_NE(*status, 0);
     EXPECT_NE(host.errorOutput().find("longer than"), std::string::npos) << host.errorOutput();
+}
+
+// Texts that cannot reach their page are kept, and the user is told; this process also plays the
+// desktop's notification service.
+
+class KeptTextTest : public BridgeHostTest {
+protected:
+    // The kept texts of one kind, oldest first, as their bytes.
+    std::vector<std::string> kept(KeptBecause reason) const
+    {
+        const RecoveryStore store = RecoveryStore::forCurrentUser();
+        std::vector<std::string> texts;
+        for (const RecoveredText& text : store.list())
+            if (text.reason == reason)
+                texts.insert(texts.begin(), store.bytesOf(text).value());
+        return texts;
+    }
+
+    bool toldAtLeast(std::size_t count)
+    {
+        return runEventLoopUntil([&] { return notifications_.notifications().size() >= count; });
+    }
+
+    fs::path startedFile()
+    {
+        EXPECT_TRUE(runEventLoopUntil([&] { return !editor_.loggedLines().empty(); })) << "the editor did not start";
+        const auto lines = editor_.loggedLines();
+        return lines.empty() ? fs::path() : fs::path(lines.back());
+    }
+
+    RecordingNotifications notifications_{connectClient(QStringLiteral("notifications"))};
+};
+
+TEST_F(KeptTextTest, SavesThatDoNotReachTheirElementAreKeptAndTheUserIsToldOnce)
+{
+    ASSERT_TRUE(notifications_.ok());
+    saveQuillbrookEntry();
+    HostProcess host(root());
+    startEditing(host, QStringLiteral("original"));
+    startedFile();
+    host.confirmWrites(false);
+    for (const std::string text : {"first save", "second save"}) {
+        editor_.renameOver(text);
+        const auto saved = host.receive();
+        ASSERT_TRUE(saved) << host.errorOutput();
+        // The page removed its text box: the browser answers that the value was not written.
+        host.send({{QStringLiteral("type"), QStringLiteral("valueSet")},
+                   {QStringLiteral("request"), saved->value(u"request")},
+                   {QStringLiteral("written"), false}});
+        ASSERT_TRUE(runEventLoopUntil([&] {
+            const auto texts = kept(KeptBecause::Undelivered);
+            return !texts.empty() && texts.back() == text;
+        }));
+    }
+    EXPECT_EQ(kept(KeptBecause::Undelivered), (std::vector<std::string>{"first save", "second save"}));
+    ASSERT_TRUE(toldAtLeast(1));
+    EXPECT_EQ(notifications_.notifications().size(), 1u);
+    EXPECT_TRUE(notifications_.notifications().front().body.contains(u"Report"));
+    EXPECT_TRUE(notifications_.notifications().front().body.contains(
+        QString::fromStdString(RecoveryStore::forCurrentUser().folder())));
+}
+
+TEST_F(KeptTextTest, WhenThePagesProcessDiesItsSessionEndsAndTheLastTextIsKept)
+{
+    ASSERT_TRUE(notifications_.ok());
+    saveQuillbrookEntry();
+    HostProcess host(root());
+    startEditing(host, QStringLiteral("original"));
+    const fs::path file = startedFile();
+    editor_.renameOver("before");
+    ASSERT_TRUE(host.receive()) << host.errorOutput();
+    // Once the host has answered a later message, the save's answer has left for the server.
+    host.send(hello());
+    ASSERT_TRUE(host.receive()) << host.errorOutput();
+
+    ::kill(host.pid(), SIGKILL);
+    ASSERT_TRUE(toldAtLeast(1)) << "the user was not told that the page went";
+    // The editor, never a page again: its later save is kept when it ends, and no box says that
+    // the element is no text box.
+    editor_.renameOver("after the page went");
+    editor_.exit();
+    ASSERT_TRUE(runEventLoopUntil([&] { return !fs::exists(file); }));
+    EXPECT_EQ(kept(KeptBecause::SessionEnded), (std::vector<std::string>{"after the page went"}));
+    // An editor may write a save twice; a repeat still on its way when the host died is kept too.
+    for (const std::string& text : kept(KeptBecause::Undelivered))
+        EXPECT_EQ(text, "before");
+    EXPECT_TRUE(std::any_of(notifications_.notifications().begin(), notifications_.notifications().end(),
+                            [](const Notification& told) { return told.body.contains(u"went away"); }));
+}
+
+TEST_F(KeptTextTest, AnEditorThatHandsItsFileOnKeepsTheSessionUntilThePageGoes)
+{
+    ASSERT_TRUE(notifications_.ok());
+    saveQuillbrookEntry(QUILLBROOK_TEST_EDITOR, "--hand-off " + editor_.arguments());
+    HostProcess host(root());
+    startEditing(host, QStringLiteral("original"));
+    const fs::path file = startedFile();
+    ASSERT_TRUE(toldAtLeast(1)) << "the user was not told which option the editor needs";
+    EXPECT_TRUE(notifications_.notifications().front().summary.contains(u"did not wait"));
+
+    // Longer than the delay before deletion (0 here): the launcher's end did not end the session.
+    editor_.renameOver("still flowing");
+    const auto saved = host.receive();
+    ASSERT_TRUE(saved) << host.errorOutput();
+    EXPECT_EQ(saved->value(u"text").toString(), u"still flowing");
+    EXPECT_TRUE(fs::exists(file));
+
+    host.send({{QStringLiteral("type"), QStringLiteral("unload")}, {QStringLiteral("page"), kPage}});
+    ASSERT_TRUE(runEventLoopUntil([&] { return !fs::exists(file); }));
+    EXPECT_EQ(kept(KeptBecause::SessionEnded), (std::vector<std::string>{"still flowing"}));
+    editor_.exit();
+}
+
+TEST_F(KeptTextTest, AServerKilledDuringASessionLeavesItsFileToTheNextServer)
+{
+    ASSERT_TRUE(notifications_.ok());
+    saveQuillbrookEntry();
+    HostProcess host(root());
+    startEditing(host, QStringLiteral("original"));
+    const fs::path file = startedFile();
+    editor_.renameOver("saved before the crash");
+    ASSERT_TRUE(host.receive()) << host.errorOutput();
+
+    const auto server = serverPid();
+    ASSERT_TRUE(server);
+    ::kill(*server, SIGKILL);
+    ASSERT_TRUE(waitForServiceName(false));
+    ASSERT_TRUE(fs::exists(file));
+    ASSERT_EQ(bus::activate(client_, QStringLiteral("Quillbrook.Service")).result, S_OK);
+    ASSERT_TRUE(toldAtLeast(1)) << "the user was not told of the kept file";
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(kept(KeptBecause::LeftBehind), (std::vector<std::string>{"saved before the crash"}));
+    editor_.exit();
 }
 
 } // namespace

@@ -121,3 +121,34 @@ describe('other text boxes and page ends', () => {
     await Promise.all(editors.map(expectSessionEnd));
   });
 });
+
+describe('texts that cannot reach their page', () => {
+  test('a save after the text box left its page is kept, the user is told, and recent texts put it back', TEST_OPTIONS, async () => {
+    const told = await fixture.session.recordNotifications();
+    const kept = path.join(fixture.session.home, '.local', 'state', 'quillbrook', 'recovered');
+    const page = await openPage('/textarea', 'Vanishing');
+    const editor = await startSession(page, 'Vanishing');
+    editor.save('while it was there');
+    await waitForValue(page, '#box', 'while it was there');
+
+    // A single-page application changes its view: the text box leaves the document.
+    await page.evaluate(() => document.querySelector('#box').remove());
+    editor.save('after it left');
+    const keptFile = await whenFolder(kept, () => fs.readdirSync(kept).filter((name) => name.endsWith('.txt'))
+      .map((name) => path.join(kept, name)).find((file) => readIfThere(file) === 'after it left'), 'the text to be kept');
+    const notice = await whenFolder(path.dirname(told), () => (readIfThere(told) ?? '').split('\n').filter(Boolean)
+      .map((line) => JSON.parse(line)).find((line) => line.body.includes('Vanishing')), 'the user to be told');
+    assert.ok(notice.body.includes(path.basename(keptFile)), notice.body);
+
+    // Back in one step, in another page's text box.
+    const text = await fixture.browser.waitForRecent('after it left');
+    const other = await openPage('/input', 'Elsewhere');
+    const command = await fixture.browser.restoreText(other, '#box', text.menuId);
+    await waitForValue(other, '#box', 'after it left');
+    assert.equal(await fixture.browser.resultOf(command), 0);
+
+    await page.close();
+    await expectSessionEnd(editor);
+    await other.close();
+  });
+});

@@ -32,8 +32,8 @@ describe('setValue parts', () => {
     assert.equal(part(1, 'ab', true), null);
     assert.equal(part(2, 'x', true), null);
     assert.equal(part(1, 'cd', true), null);
-    assert.deepEqual(part(1, 'e', false), { page: 'p', element: 'e1', text: 'abcde' });
-    assert.deepEqual(part(2, 'y', false), { page: 'p', element: 'e2', text: 'xy' });
+    assert.deepEqual(part(1, 'e', false), { request: 1, page: 'p', element: 'e1', text: 'abcde' });
+    assert.deepEqual(part(2, 'y', false), { request: 2, page: 'p', element: 'e2', text: 'xy' });
   });
 
   test('a request does not inherit the parts of an earlier one with the same number', () => {

@@ -121,6 +121,31 @@ export class Browser {
   }
 }
 
+// The line of the browser's menu of kept texts whose title holds `part`, once the host has listed
+// it: { menuId, id, title }.
+Browser.prototype.waitForRecent = function waitForRecent(part) {
+  return this.worker.evaluate(async (wanted) => {
+    const find = () => globalThis.quillbrook.recent().find((item) => item.title.includes(wanted));
+    while (!find())
+      await globalThis.quillbrook.changed();
+    return find();
+  }, part);
+};
+
+// Right-clicks `selector` and chooses the kept text `menuId` from "recent texts"; answers the
+// command's number.
+Browser.prototype.restoreText = async function restoreText(page, selector, menuId) {
+  await page.bringToFront();
+  await page.click(selector, { button: 'right' });
+  const command = await this.worker.evaluate(async (id) => {
+    const [tab] = await chrome.tabs.query({ active: true, lastFocusedWindow: true });
+    return globalThis.quillbrook.onMenuClicked({ menuItemId: id, frameId: 0, editable: true }, tab);
+  }, menuId);
+  if (!command)
+    throw new Error(`choosing ${menuId} did not reach the page`);
+  return command;
+};
+
 // Waits, through the page's own input events, until the element holds `expected`; answers the
 // events' count, so that a test can tell the page was told.
 export function waitForValue(page, selector, expected) {

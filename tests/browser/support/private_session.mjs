@@ -189,6 +189,16 @@ export class PrivateSession {
     return child;
   }
 
+  // Plays the desktop's notification service on this session's bus; answers the file where each
+  // notification is recorded, one JSON line each, once the service owns its name.
+  async recordNotifications() {
+    const file = path.join(this.root, 'notifications.jsonl');
+    const recorder = this.spawn(programs.notifications, [file], { stdio: ['ignore', 'pipe', 'inherit'] });
+    recorder.stdout.setEncoding('utf8');
+    await firstLine(recorder.stdout, 'the notification recorder');
+    return file;
+  }
+
   // Ends the server, if one runs, and waits for its end.
   async stopServer() {
     let pid;

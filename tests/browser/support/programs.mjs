@@ -12,6 +12,7 @@ export const programs = {
   bridge: process.env.QUILLBROOK_BRIDGE_PROGRAM || bin('quillbrook-bridge'),
   windowEditor: process.env.QUILLBROOK_WINDOW_EDITOR || bin('quillbrook-test-window-editor'),
   closeWindows: process.env.QUILLBROOK_CLOSE_WINDOWS || bin('quillbrook-test-close-windows'),
+  notifications: process.env.QUILLBROOK_TEST_NOTIFICATIONS || bin('quillbrook-test-notifications'),
   extension: process.env.QUILLBROOK_EXTENSION_FOLDER || path.join(build, 'share', 'quillbrook', 'extension', 'chromium'),
   chromium: process.env.QUILLBROOK_CHROMIUM || '/usr/bin/chromium',
 };
