@@ -1,7 +1,12 @@
 #include "platform/file_io.h"
 
+#include "platform/file_descriptor.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <new>
+#include <sys/stat.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -44,6 +49,22 @@ Win32Error writeAll(int fd, std::string_view data, const std::string& path)
         data.remove_prefix(static_cast<std::size_t>(written));
     }
     return ERROR_SUCCESS;
+}
+
+Win32Result<std::string> readRegularFile(const std::string& path, std::size_t limit)
+{
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.valid())
+        return win32ErrorFromErrno(errno, path);
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0)
+        return win32ErrorFromErrno(errno, path);
+    if (!S_ISREG(status.st_mode))
+        return ERROR_FILE_NOT_FOUND;
+    std::string data;
+    if (const Win32Error error = readUpTo(file.get(), std::min(static_cast<std::size_t>(status.st_size), limit), data, path))
+        return error;
+    return data;
 }
 
 } // namespace quillbrook

@@ -19,5 +19,9 @@ inline constexpr HRESULT kFileTooLarge = static_cast<HRESULT>(0x80070065u);
 Win32Error readUpTo(int fd, std::size_t size, std::string& data, const std::string& path);
 // Writes all of `data`.
 Win32Error writeAll(int fd, std::string_view data, const std::string& path);
+// The whole of the regular file at `path`, at most `limit` bytes of it; a link is not followed
+// (the error of ELOOP) and anything but a regular file is
+// ERROR_FILE_NOT_FOUND.
+Win32Result<std::string> readRegularFile(const std::string& path, std::size_t limit = static_cast<std::size_t>(-1));
 
 } // namespace quillbrook

@@ -50,22 +50,6 @@ Win32Error writeNewFile(const std::string& path, std::string_view data)
     return ::fsync(file.get()) == 0 ? ERROR_SUCCESS : win32ErrorFromErrno(errno);
 }
 
-Win32Result<std::string> readWholeFile(const std::string& path, std::size_t limit)
-{
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!file.valid())
-        return win32ErrorFromErrno(errno);
-    struct stat status {};
-    if (::fstat(file.get(), &status) != 0)
-        return win32ErrorFromErrno(errno);
-    if (!S_ISREG(status.st_mode))
-        return ERROR_FILE_NOT_FOUND;
-    std::string data;
-    if (const Win32Error error = readUpTo(file.get(), std::min(static_cast<std::size_t>(status.st_size), limit), data, path))
-        return error;
-    return data;
-}
-
 bool endsWith(const std::string& text, std::string_view suffix)
 {
     return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -73,7 +57,7 @@ bool endsWith(const std::string& text, std::string_view suffix)
 
 std::optional<RecoveredText> readEntry(const std::string& folder, const std::string& id)
 {
-    const auto facts = readWholeFile(joinPath(folder, id + kFactsSuffix), kMaxFactsSize);
+    const auto facts = readRegularFile(joinPath(folder, id + kFactsSuffix), kMaxFactsSize);
     if (!facts.ok())
         return std::nullopt;
     const QJsonObject object =
@@ -176,7 +160,7 @@ Win32Result<RecoveredText> RecoveryStore::find(const std::string& id) const
 
 Win32Result<std::string> RecoveryStore::bytesOf(const RecoveredText& text) const
 {
-    return readWholeFile(text.textPath, static_cast<std::size_t>(-1));
+    return readRegularFile(text.textPath, static_cast<std::size_t>(-1));
 }
 
 void RecoveryStore::prune(const std::string& keepId) const

@@ -47,22 +47,6 @@ const std::string& ownStartTime()
     return startTime;
 }
 
-Win32Result<std::string> readSmallFile(const std::string& path, std::size_t limit)
-{
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!file.valid())
-        return win32ErrorFromErrno(errno);
-    struct stat status {};
-    if (::fstat(file.get(), &status) != 0)
-        return win32ErrorFromErrno(errno);
-    if (!S_ISREG(status.st_mode))
-        return ERROR_FILE_NOT_FOUND;
-    std::string data;
-    if (const Win32Error error = readUpTo(file.get(), std::min(static_cast<std::size_t>(status.st_size), limit), data, path))
-        return error;
-    return data;
-}
-
 } // namespace
 
 SessionLedger SessionLedger::forCurrentUser()
@@ -115,7 +99,7 @@ std::vector<RecoveredText> SessionLedger::sweep(RecoveryStore& store)
 
     for (const std::string& name : names) {
         const std::string entry = joinPath(folder_, name);
-        const auto data = readSmallFile(entry, kMaxEntrySize);
+        const auto data = readRegularFile(entry, kMaxEntrySize);
         if (!data.ok())
             continue;
         const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(data.value())).object();
@@ -131,7 +115,7 @@ std::vector<RecoveredText> SessionLedger::sweep(RecoveryStore& store)
         if (!runningSince.empty() && runningSince == startTime)
             continue;  // its server still runs: the session may too
         const std::string path = file.toStdString();
-        const auto bytes = readSmallFile(path, static_cast<std::size_t>(-1));
+        const auto bytes = readRegularFile(path, static_cast<std::size_t>(-1));
         if (!bytes.ok()) {
             // Gone already, or a file this user may not read: nothing of it can be kept.
             forget(entry);

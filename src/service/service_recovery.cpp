@@ -28,20 +28,6 @@ namespace {
 // cost of a wrong guess is small either way: the file then waits for the page to go.
 constexpr std::chrono::seconds kHandOffBound{3};
 
-Win32Result<std::string> readFile(const std::string& path)
-{
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
-        return win32ErrorFromErrno(errno);
-    const auto stamp = fileStampOf(file.get());
-    if (!stamp.ok())
-        return stamp.error();
-    std::string data;
-    if (const Win32Error error = readUpTo(file.get(), static_cast<std::size_t>(stamp.value().size), data, path))
-        return error;
-    return data;
-}
-
 void waitForEither(const StopEvent& first, const StopEvent& second)
 {
     pollfd descriptors[] = {{first.fd(), POLLIN, 0}, {second.fd(), POLLIN, 0}};
@@ -127,7 +113,7 @@ void CService::prepareDeleterJob(DeferredDeleter::Job& job, const std::shared_pt
         waitForEither(*pageGone, stop);
     };
     job.beforeDelete = [origin = origin_, ledgerEntry, handedOff](const std::string& file) {
-        const auto bytes = readFile(file);
+        const auto bytes = readRegularFile(file);
         if (bytes.ok() && !bytes.value().empty()
             && !RecoveryStore::forCurrentUser().keep(KeptBecause::SessionEnded, origin, bytes.value()).ok())
             return false;  // left for the next server's start to keep
