@@ -1,7 +1,7 @@
 // The encodings of the temporary file and of files opened with Open File, chosen by a menu item's
 // `CodePage`: how a text box's text becomes the file's bytes and how a saved file becomes text
-// again. No byte-order mark is written or recognised and line endings travel untouched, so the
-// bytes carry exactly the code units of the text.
+// again. No byte-order mark is written, one that is read is the character U+FEFF, and line
+// endings travel untouched.
 #pragma once
 
 #include <QByteArray>
@@ -18,7 +18,7 @@ namespace code_page {
 inline constexpr std::int32_t Default = 1;
 // UTF-16 in little-endian code units (1201, not 1200).
 inline constexpr std::int32_t Utf16LittleEndian = 1201;
-// The program's own UTF-8 (service/utf8_codec.h).
+// UTF-8 (service/utf8_codec.h).
 inline constexpr std::int32_t Utf8 = 65001;
 } // namespace code_page
 
@@ -27,11 +27,10 @@ inline constexpr std::int32_t Utf8 = 65001;
 // text, or a buffer that cannot be allocated, gives no bytes.
 QByteArray textToBytes(QStringView text, std::int32_t codePage);
 
-// The text that the bytes of a file hold. The file's data is read as if zero bytes followed it
-// (the text ends at the first zero byte, or zero code unit with 1201; an odd last byte with 1201
-// and a sequence cut off at the end with 65001 are completed by zero bytes), and nothing past
-// `data` is read. Empty data gives an empty, non-null text; a null text means that the buffer
-// could not be allocated.
+// The text that the bytes of a file hold. The text ends at the first zero byte (zero code unit
+// with 1201); an odd last byte with 1201 is completed by a zero byte, and bytes that are not
+// UTF-8 with 65001 become U+FFFD (service/utf8_codec.h). Nothing past `data` is read. Empty data
+// gives an empty, non-null text; a null text means that the buffer could not be allocated.
 QString bytesToText(std::string_view data, std::int32_t codePage);
 
 } // namespace quillbrook

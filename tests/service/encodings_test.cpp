@@ -32,9 +32,10 @@ TEST(EncodingTextToBytes, OwnEncodingsByteForByte)
         {"hello, 1201", units({0x68, 0xE9}), Utf16, bytes({0x68, 0x00, 0xE9, 0x00})},
         {"range edges, 65001", units({0x7F, 0x80, 0x7FF, 0x800, 0xFFFF}), Utf8,
          bytes({0x7F, 0xC2, 0x80, 0xDF, 0xBF, 0xE0, 0xA0, 0x80, 0xEF, 0xBF, 0xBF})},
-        {"a surrogate pair is two sequences, 65001", units({0xD83D, 0xDE00}), Utf8,
-         bytes({0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80})},
-        {"a lone surrogate, 65001", units({0x61, 0xDC00}), Utf8, bytes({0x61, 0xED, 0xB0, 0x80})},
+        {"a surrogate pair is its character's four bytes, 65001", units({0x41, 0xD83D, 0xDE00, 0x42}), Utf8,
+         bytes({0x41, 0xF0, 0x9F, 0x98, 0x80, 0x42})},
+        {"a lone surrogate is its own three bytes, 65001", units({0x61, 0xDC00, 0xD83D}), Utf8,
+         bytes({0x61, 0xED, 0xB0, 0x80, 0xED, 0xA0, 0xBD})},
         {"a surrogate pair, 1201", units({0xD83D, 0xDE00}), Utf16, bytes({0x3D, 0xD8, 0x00, 0xDE})},
         {"U+FEFF is text, not a mark, 65001", units({0xFEFF, 0x61}), Utf8, bytes({0xEF, 0xBB, 0xBF, 0x61})},
         {"no byte-order mark, 1201", units({0x41}), Utf16, bytes({0x41, 0x00})},
@@ -68,23 +69,27 @@ TEST(EncodingBytesToText, OwnEncodingsUnitForUnit)
         {"hello, 65001", bytes({0x68, 0xC3, 0xA9, 0x6C, 0x6C, 0x6F}), Utf8, units({0x68, 0xE9, 0x6C, 0x6C, 0x6F})},
         {"UTF-8 byte-order mark stays as U+FEFF", bytes({0xEF, 0xBB, 0xBF, 0x61}), Utf8, units({0xFEFF, 0x61})},
         {"UTF-16 byte-order mark stays as U+FEFF", bytes({0xFF, 0xFE, 0x61, 0x00}), Utf16, units({0xFEFF, 0x61})},
-        {"four-byte sequence: F0 9F 98 is one unit, 80 starts the next", bytes({0xF0, 0x9F, 0x98, 0x80}), Utf8,
-         units({0x07D8, 0x0000})},
-        {"continuation byte as lead takes the next two bytes", bytes({0xF0, 0x9F, 0x98, 0x80, 0x41, 0x42}), Utf8,
-         units({0x07D8, 0x0042})},
-        {"four-byte lead F4 is a three-byte lead", bytes({0xF4, 0x8F, 0xBF, 0x61}), Utf8, units({0x43FF, 0x61})},
-        {"surrogates as three-byte sequences", bytes({0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80}), Utf8,
-         units({0xD83D, 0xDE00})},
-        {"bytes after a lead are not validated", bytes({0xC3, 0x41, 0x42}), Utf8, units({0xC1, 0x42})},
-        {"overlong two-byte form", bytes({0xC0, 0x80, 0x61}), Utf8, units({0x0000, 0x61})},
+        {"a four-byte sequence is its surrogate pair and the bytes after it are kept",
+         bytes({0x41, 0xF0, 0x9F, 0x98, 0x80, 0x42, 0x43}), Utf8, units({0x41, 0xD83D, 0xDE00, 0x42, 0x43})},
+        {"the last character there is", bytes({0xF4, 0x8F, 0xBF, 0xBF}), Utf8, units({0xDBFF, 0xDFFF})},
+        {"surrogates as three-byte sequences, as earlier versions wrote them",
+         bytes({0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80}), Utf8, units({0xD83D, 0xDE00})},
+        {"a bad byte is one U+FFFD and the next byte is read afresh", bytes({0x41, 0xFF, 0x42, 0x43}), Utf8,
+         units({0x41, 0xFFFD, 0x42, 0x43})},
+        {"a lead without its continuation", bytes({0xC3, 0x41, 0x42}), Utf8, units({0xFFFD, 0x41, 0x42})},
+        {"a cut three-byte sequence is one U+FFFD", bytes({0xE3, 0x81, 0x41}), Utf8, units({0xFFFD, 0x41})},
+        {"a cut four-byte sequence is one U+FFFD", bytes({0xF0, 0x9F, 0x98, 0x41}), Utf8, units({0xFFFD, 0x41})},
+        {"overlong forms are one U+FFFD a byte", bytes({0xC0, 0x80, 0xE0, 0x80, 0x80, 0x61}), Utf8,
+         units({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0x61})},
+        {"past U+10FFFF", bytes({0xF4, 0x90, 0x80, 0x80, 0xF5, 0x61}), Utf8,
+         units({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0x61})},
         {"CR LF kept, 65001", bytes({0x61, 0x0D, 0x0A}), Utf8, units({0x61, 0x0D, 0x0A})},
         {"bare LF kept, 65001", bytes({0x61, 0x0A, 0x62, 0x0A}), Utf8, units({0x61, 0x0A, 0x62, 0x0A})},
         {"bare LF kept, 1201", bytes({0x0A, 0x00, 0x62, 0x00}), Utf16, units({0x0A, 0x62})},
         {"stops at the first zero byte, 65001", bytes({0x61, 0x62, 0x00, 0x63}), Utf8, units({0x61, 0x62})},
-        {"a zero inside a sequence ends it and the text", bytes({0xE3, 0x00, 0x81, 0x82}), Utf8, units({0x3000})},
-        {"a sequence cut off at the end takes zero bytes", bytes({0x61, 0xE3, 0x81}), Utf8,
-         units({0x61, (0x3 << 12) | (0x01 << 6) | 0})},
-        {"a two-byte lead at the end", bytes({0xC3}), Utf8, units({0x00C0})},
+        {"a zero inside a sequence ends it and the text", bytes({0xE3, 0x00, 0x81, 0x82}), Utf8, units({0xFFFD})},
+        {"a sequence cut off at the end is one U+FFFD", bytes({0x61, 0xE3, 0x81}), Utf8, units({0x61, 0xFFFD})},
+        {"a two-byte lead at the end", bytes({0xC3}), Utf8, units({0xFFFD})},
         {"stops at the first zero unit, 1201", bytes({0x61, 0x00, 0x00, 0x00, 0x62, 0x00}), Utf16, units({0x61})},
         {"a zero byte is not a zero unit, 1201", bytes({0x00, 0x01, 0x61, 0x00}), Utf16, units({0x0100, 0x61})},
         {"odd last byte forms a unit with a zero byte", bytes({0x61, 0x00, 0x62}), Utf16, units({0x61, 0x62})},
@@ -110,10 +115,10 @@ TEST(EncodingBytesToText, EmptyDataGivesEmptyText)
 
 TEST(EncodingBytesToText, NothingPastTheDataIsRead)
 {
-    // The data is a view into a longer buffer: what follows it must count as zero bytes.
-    const std::string buffer = bytes({0x61, 0xE3, 0x81, 0x41, 0x42, 0x43, 0x44});
+    // The data is a view into a longer buffer: it ends where the view does.
+    const std::string buffer = bytes({0x61, 0xE3, 0x81, 0x81, 0x42, 0x43, 0x44});
     const std::string_view data(buffer.data(), 3);
-    EXPECT_EQ(hexUnits(bytesToText(data, Utf8)), hexUnits(units({0x61, 0x3040})));
+    EXPECT_EQ(hexUnits(bytesToText(data, Utf8)), hexUnits(units({0x61, 0xFFFD})));
     EXPECT_EQ(hexUnits(bytesToText(data, Utf16)), hexUnits(units({0xE361, 0x81})));
 }
 
@@ -134,6 +139,11 @@ TEST(EncodingProcessCharset, Utf8Locale)
         EXPECT_EQ(hexUnits(bytesToText(bytes({0x61, 0xFF, 0x62}), codePage)), hexUnits(units({0x61, 0xFFFD, 0x62})))
             << codePage;
         EXPECT_EQ(hexBytes(textToBytes(QString(), codePage)), hexBytes("")) << codePage;
+        // A leading U+FEFF is text in both directions.
+        EXPECT_EQ(hexBytes(textToBytes(units({0xFEFF, 0x78}), codePage)), hexBytes(bytes({0xEF, 0xBB, 0xBF, 0x78})))
+            << codePage;
+        EXPECT_EQ(hexUnits(bytesToText(bytes({0xEF, 0xBB, 0xBF, 0x78}), codePage)), hexUnits(units({0xFEFF, 0x78})))
+            << codePage;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "service/utf8_codec.h"
 
 #include "code_units.h"
+#include "utf8_reference.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -12,55 +13,19 @@ namespace {
 using testing::hexBytes;
 using testing::hexUnits;
 
-// The encoder and decoder written the plain way, one unit or sequence at a time, to check the
-// block-wise fast paths against at every position of the end, of a run and of a sequence.
-std::string plainEncode(const std::u16string& text)
+std::string plainEncode(const std::u16string& text) { return testing::referenceEncode(text); }
+
+// Not QString::fromStdU16String, which would drop a leading U+FEFF as a byte-order mark.
+QString textOf(const std::u16string& units)
 {
-    std::string out;
-    for (const char16_t unit : text) {
-        if (unit == 0)
-            break;
-        if (unit < 0x80) {
-            out += static_cast<char>(unit);
-        } else if (unit < 0x800) {
-            out += static_cast<char>(0xC0 | (unit >> 6));
-            out += static_cast<char>(0x80 | (unit & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (unit >> 12));
-            out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (unit & 0x3F));
-        }
-    }
-    return out;
+    return QString(QLatin1String("")) + QString(reinterpret_cast<const QChar*>(units.data()), static_cast<qsizetype>(units.size()));
 }
 
-QString plainDecode(std::string data)
-{
-    data.resize(data.find('\0') == std::string::npos ? data.size() : data.find('\0'));
-    const size_t end = data.size();
-    data.append(3, '\0');
-    QString text(QLatin1String(""));
-    for (size_t i = 0; i < end;) {
-        const auto lead = static_cast<unsigned char>(data[i]);
-        const unsigned second = static_cast<unsigned char>(data[i + 1]) & 0x3Fu;
-        const unsigned third = static_cast<unsigned char>(data[i + 2]) & 0x3Fu;
-        if (lead < 0x80) {
-            text += QChar(lead);
-            i += 1;
-        } else if ((lead & 0xE0) == 0xC0) {
-            text += QChar(static_cast<char16_t>(((lead & 0x1Fu) << 6) | second));
-            i += 2;
-        } else {
-            text += QChar(static_cast<char16_t>(((lead & 0x0Fu) << 12) | (second << 6) | third));
-            i += 3;
-        }
-    }
-    return text;
-}
+QString plainDecode(const std::string& data) { return textOf(testing::referenceDecode(data)); }
 
 TEST(EncodingUtf8Codec, EncoderMatchesThePlainRulesEverywhere)
 {
-    const char16_t palette[] = {0x41, 0x62, 0x0A, 0x7F, 0x80, 0xE9, 0x7FF, 0x800, 0x3042, 0xD83D, 0xDE00, 0xFFFF, 0x00};
+    const char16_t palette[] = {0x41, 0x62, 0x0A, 0x7F, 0x80, 0xE9, 0x7FF, 0x800, 0x3042, 0xD83D, 0xDE00, 0xDBFF, 0xDFFF, 0xFFFF, 0x00};
     std::mt19937 random(11);
     for (int round = 0; round < 3000; ++round) {
         const auto length = static_cast<size_t>(random() % 90);
@@ -75,13 +40,14 @@ TEST(EncodingUtf8Codec, EncoderMatchesThePlainRulesEverywhere)
         }
         const QByteArray encoded = encodeUtf8(QStringView(text));
         ASSERT_EQ(hexBytes(encoded), hexBytes(plainEncode(text)))
-            << "round " << round << ", text " << hexUnits(QString::fromStdU16String(text));
+            << "round " << round << ", text " << hexUnits(textOf(text));
     }
 }
 
 TEST(EncodingUtf8Codec, DecoderMatchesThePlainRulesEverywhere)
 {
-    const unsigned char palette[] = {0x41, 0x7F, 0x0D, 0xC3, 0xA9, 0xDF, 0xE3, 0x81, 0x80, 0xBF, 0xED, 0xF0, 0xFF, 0x00};
+    const unsigned char palette[] = {0x41, 0x7F, 0x0D, 0xC1, 0xC3, 0xA9, 0xDF, 0xE0, 0xE3, 0x81, 0x80, 0x8F, 0x9F,
+                                     0xA0, 0xBF, 0xED, 0xF0, 0x90, 0xF4, 0xF5, 0xFF, 0x00};
     std::mt19937 random(29);
     for (int round = 0; round < 3000; ++round) {
         const auto length = static_cast<size_t>(random() % 90);
@@ -101,15 +67,31 @@ TEST(EncodingUtf8Codec, DecoderMatchesThePlainRulesEverywhere)
     }
 }
 
-TEST(EncodingUtf8Codec, EveryUnitTravelsAndComesBack)
+TEST(EncodingUtf8Codec, EveryCharacterAndEveryLoneSurrogateTravelsAndComesBack)
 {
     std::u16string all;
     for (char32_t unit = 1; unit <= 0xFFFF; ++unit)
         all += static_cast<char16_t>(unit);
+    for (char32_t character = 0x10000; character <= 0x10FFFF; character += 0x101) {
+        all += static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10));
+        all += static_cast<char16_t>(0xDC00 + (character & 0x3FF));
+    }
     const QByteArray encoded = encodeUtf8(QStringView(all));
-    EXPECT_EQ(encoded.size(), 0x7F + 2 * (0x7FF - 0x7F) + 3 * (0xFFFF - 0x7FF));
+    EXPECT_EQ(hexBytes(encoded), hexBytes(plainEncode(all)));
     EXPECT_EQ(decodeUtf8(std::string_view(encoded.constData(), static_cast<size_t>(encoded.size()))),
-              QString::fromStdU16String(all));
+              textOf(all));
+}
+
+// What other programs write and read: the encoder agrees with Qt's standard UTF-8 wherever the
+// text is well formed, and the decoder with Qt on every well-formed file.
+TEST(EncodingUtf8Codec, WellFormedTextIsStandardUtf8)
+{
+    const QString text = QString::fromUtf8("A\xF0\x9F\x98\x80" "BC caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC "
+                                           "\xF0\x9D\x84\x9E\xF4\x8F\xBF\xBF end\xF0\x9F\x98\x80");
+    const QByteArray encoded = encodeUtf8(text);
+    EXPECT_EQ(hexBytes(encoded), hexBytes(text.toUtf8()));
+    EXPECT_EQ(hexUnits(decodeUtf8(std::string_view(encoded.constData(), static_cast<size_t>(encoded.size())))),
+              hexUnits(text));
 }
 
 } // namespace
