@@ -1,5 +1,7 @@
 #include "bridge/host/native_messaging.h"
 
+#include "platform/json_text.h"
+
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <cstring>
@@ -39,7 +41,7 @@ QByteArray frame(const QByteArray& json)
 std::optional<QJsonObject> parseMessage(const QByteArray& json, QString& error)
 {
     QJsonParseError parse{};
-    const QJsonDocument document = QJsonDocument::fromJson(json, &parse);
+    const QJsonDocument document = parseJson(json, &parse);
     if (parse.error != QJsonParseError::NoError) {
         error = QStringLiteral("not JSON (%1 at byte %2)").arg(parse.errorString()).arg(parse.offset);
         return std::nullopt;

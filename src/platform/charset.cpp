@@ -1,11 +1,20 @@
 #include "platform/charset.h"
 
+#include <QStringDecoder>
+
 #include <cerrno>
 #include <iconv.h>
 #include <langinfo.h>
 
 namespace quillbrook {
 namespace {
+
+// QString::fromUtf8 drops a leading EF BB BF; here it is the character U+FEFF like any other.
+QString fromUtf8(std::string_view bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
 
 bool isUtf8Name(const std::string& charset)
 {
@@ -44,11 +53,11 @@ QString decodeCharset(std::string_view bytes, const std::string& charset)
     if (bytes.empty())
         return QString(QLatin1String(""));
     if (isUtf8Name(charset))
-        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        return fromUtf8(bytes);
 
     IconvHandle cd("UTF-16LE", charset.c_str());
     if (!cd.valid())
-        return charset == processCharset() ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+        return charset == processCharset() ? fromUtf8(bytes)
                                            : decodeCharset(bytes, processCharset());
 
     QString result;

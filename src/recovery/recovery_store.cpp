@@ -3,6 +3,7 @@
 #include "platform/file_descriptor.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
+#include "platform/json_text.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -61,7 +62,7 @@ std::optional<RecoveredText> readEntry(const std::string& folder, const std::str
     if (!facts.ok())
         return std::nullopt;
     const QJsonObject object =
-        QJsonDocument::fromJson(QByteArray::fromStdString(facts.value())).object();
+        parseJson(QByteArray::fromStdString(facts.value())).object();
     const auto origin = originFromJson(object);
     const auto reason = reasonFromName(object.value(QLatin1String("reason")).toString());
     const QJsonValue time = object.value(QLatin1String("time"));

@@ -3,6 +3,7 @@
 #include "platform/file_descriptor.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
+#include "platform/json_text.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -102,7 +103,7 @@ std::vector<RecoveredText> SessionLedger::sweep(RecoveryStore& store)
         const auto data = readRegularFile(entry, kMaxEntrySize);
         if (!data.ok())
             continue;
-        const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(data.value())).object();
+        const QJsonObject object = parseJson(QByteArray::fromStdString(data.value())).object();
         const auto origin = originFromJson(object);
         const QByteArray file = QByteArray::fromHex(object.value(QLatin1String("fileBytes")).toString().toLatin1());
         const auto pid = static_cast<pid_t>(object.value(QLatin1String("pid")).toDouble());

@@ -67,12 +67,19 @@ TEST_F(BusBusctl, SetsAndGetsProperties)
 {
     const QString path = createService();
     const QString typed = QStringLiteral("org.fernhollow.Quillbrook.ITestService");
-    const BusctlResult set = busctl({QStringLiteral("set-property"), serverName(), path, typed, QStringLiteral("Label"),
-                                     QStringLiteral("s"), QStringLiteral("From busctl")});
-    ASSERT_EQ(set.exitCode, 0) << set.errors.toStdString();
-    EXPECT_EQ(served(path)->label, QStringLiteral("From busctl"));
-    EXPECT_EQ(busctl({QStringLiteral("get-property"), serverName(), path, typed, QStringLiteral("Label")}).output,
-              QStringLiteral("s \"From busctl\""));
+    // A leading U+FEFF is a character like any other, both ways (busctl prints its bytes in octal).
+    const std::pair<QString, QString> labels[] = {
+        {QStringLiteral("From busctl"), QStringLiteral("s \"From busctl\"")},
+        {QString(QChar(0xFEFF)) + QStringLiteral("Lead"), QStringLiteral("s \"\\357\\273\\277Lead\"")},
+    };
+    for (const auto& [label, printed] : labels) {
+        const BusctlResult set = busctl({QStringLiteral("set-property"), serverName(), path, typed, QStringLiteral("Label"),
+                                         QStringLiteral("s"), label});
+        ASSERT_EQ(set.exitCode, 0) << set.errors.toStdString();
+        EXPECT_EQ(served(path)->label, label);
+        EXPECT_EQ(busctl({QStringLiteral("get-property"), serverName(), path, typed, QStringLiteral("Label")}).output,
+                  printed);
+    }
     EXPECT_EQ(busctl({QStringLiteral("get-property"), serverName(), path, typed, QStringLiteral("Active")}).output,
               QStringLiteral("n -1"));
 

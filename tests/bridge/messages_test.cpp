@@ -8,6 +8,7 @@
 #include "resources/format_text.h"
 #include "resources/script_template.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
@@ -98,6 +99,24 @@ TEST(MessageReader, CutsMessagesAcrossReadsAndRefusesOversizedLengths)
     reader.append(reinterpret_cast<const char*>(&tooLong), sizeof tooLong);
     EXPECT_FALSE(reader.next());
     EXPECT_FALSE(reader.error().isEmpty());
+}
+
+// Browsers write U+FEFF into JSON as it is; a value that starts with one keeps it, wherever the
+// string stands, and malformed JSON stays malformed.
+TEST(MessageParsing, AByteOrderMarkInAStringIsACharacter)
+{
+    const QString mark(QChar(0xFEFF));
+    QString error;
+    const auto message = parseMessage("{\"value\":\"\xEF\xBB\xBF" "x\",\"list\":[\"a\",\"\xEF\xBB\xBF\"],"
+                                      "\"escaped\":\"\\ufeffy\",\"inner\":\"a\xEF\xBB\xBF" "b\"}", error);
+    ASSERT_TRUE(message) << error.toStdString();
+    EXPECT_EQ(message->value(QLatin1String("value")).toString(), mark + u'x');
+    EXPECT_EQ(message->value(QLatin1String("list")).toArray().at(1).toString(), mark);
+    EXPECT_EQ(message->value(QLatin1String("escaped")).toString(), mark + u'y');
+    EXPECT_EQ(message->value(QLatin1String("inner")).toString(), QStringLiteral("a") + mark + u'b');
+
+    EXPECT_TRUE(parseMessage("\xEF\xBB\xBF{\"a\":1}", error));
+    EXPECT_FALSE(parseMessage("{\"a\":\xEF\xBB\xBF" "1}", error));
 }
 
 } // namespace

@@ -17,6 +17,10 @@ TEST(Charset, Utf8LocaleRoundTrip)
     const QString japanese = QString::fromUtf8("メモ帳 notepad");
     EXPECT_EQ(toNarrow(japanese), "メモ帳 notepad");
     EXPECT_EQ(toWide("メモ帳 notepad"), japanese);
+    // A leading U+FEFF is a character, not a mark to drop.
+    const QString marked = QString(QChar(0xFEFF)) + japanese;
+    EXPECT_EQ(toNarrow(marked), "\xEF\xBB\xBFメモ帳 notepad");
+    EXPECT_EQ(toWide("\xEF\xBB\xBFメモ帳 notepad"), marked);
 }
 
 TEST(Charset, EmptyAndNull)
