@@ -1,6 +1,7 @@
 #include "host_process.h"
 
 #include "bridge/host/native_messaging.h"
+#include "platform/json_text.h"
 
 #include <QJsonDocument>
 #include <fcntl.h>
@@ -90,7 +91,7 @@ std::optional<QByteArray> HostProcess::receiveRaw(std::chrono::milliseconds time
             if (buffer_.size() >= 4 + static_cast<qsizetype>(length)) {
                 QByteArray json = buffer_.mid(4, length);
                 buffer_.remove(0, 4 + static_cast<qsizetype>(length));
-                const QJsonObject message = QJsonDocument::fromJson(json).object();
+                const QJsonObject message = parseJson(json).object();
                 const QString type = message.value(u"type").toString();
                 if (type == u"recent") {
                     recentLists_.push_back(message);
@@ -114,7 +115,7 @@ std::optional<QJsonObject> HostProcess::receive(std::chrono::milliseconds timeou
     const auto json = receiveRaw(timeout);
     if (!json)
         return std::nullopt;
-    const QJsonDocument document = QJsonDocument::fromJson(*json);
+    const QJsonDocument document = parseJson(*json);
     if (!document.isObject())
         return std::nullopt;
     return document.object();
