@@ -87,8 +87,29 @@ after(async () => {
     fs.rmSync(root, { recursive: true, force: true, maxRetries: 5 });
 }, HOOK_TIMEOUT);
 
-function tellEditor(line) {
-  fs.writeFileSync(path.join(root, 'editor', 'commands'), `${line}\n`);
+// Writes a command once the editor reads its FIFO. Opening a FIFO for writing blocks until a
+// reader comes, which would stop every timer of this process: it is opened without blocking and
+// tried again, so that an editor that never reads fails the test instead of hanging it.
+async function tellEditor(line, timeout = 30000) {
+  const fifo = path.join(root, 'editor', 'commands');
+  const deadline = Date.now() + timeout;
+  for (;;) {
+    let fd;
+    try {
+      fd = fs.openSync(fifo, fs.constants.O_WRONLY | fs.constants.O_NONBLOCK);
+    } catch (error) {
+      if (error.code !== 'ENXIO' || Date.now() > deadline)
+        throw new Error(`the editor does not read its commands (${error.code})`);
+      await new Promise((resolve) => setTimeout(resolve, 50));
+      continue;
+    }
+    try {
+      fs.writeSync(fd, `${line}\n`);
+    } finally {
+      fs.closeSync(fd);
+    }
+    return;
+  }
 }
 
 test('a new account gets a first command, and a session runs from the right-click to the clean-up', TIMEOUT, async () => {
@@ -103,11 +124,11 @@ test('a new account gets a first command, and a session runs from the right-clic
   assert.equal(fs.readFileSync(file, 'utf8'), 'as the page had it');
   assert.ok(file.startsWith(path.join(env.HOME, '.local', 'share', 'Quillbrook') + path.sep), file);
 
-  tellEditor('save saved by the editor');
+  await tellEditor('save saved by the editor');
   assert.ok(await waitForValue(page, '#box', 'saved by the editor') > 0);
 
   await page.close();
-  tellEditor('exit');
+  await tellEditor('exit');
   await whenFolder(path.dirname(file), () => !fs.existsSync(file), `${file} to be deleted`, 60000);
   assert.equal(readIfThere(path.join(env.HOME, 'Documents', 'Quillbrook.txt')), 'saved by the editor');
 });
