@@ -9,13 +9,40 @@ namespace quillbrook::regtool {
 namespace {
 
 constexpr size_t maximumLineLength = 80;
+constexpr std::string_view lineBreaksAndZero("\0\r\n", 3);
 
 // A REG_SZ goes out as text only when importing that text gives back the same bytes.
 bool survivesAsText(std::string_view data)
 {
-    if (data.find_first_of(std::string_view("\0\r\n", 3)) != std::string_view::npos)
-        return false;
-    return toNarrow(toWide(data)) == data;
+    return data.find_first_of(lineBreaksAndZero) == std::string_view::npos && survivesTheFile(data);
+}
+
+// A name in an error message, kept on one line.
+std::string shownName(std::string_view name)
+{
+    std::string shown;
+    for (const char c : name) {
+        switch (c) {
+        case '\n': shown += "\\n"; break;
+        case '\r': shown += "\\r"; break;
+        case '\0': shown += "\\0"; break;
+        default: shown.push_back(c);
+        }
+    }
+    return shown;
+}
+
+// A key's name stands bare between brackets and a value's between quotes; the format has no
+// escape for a line break or a zero in either, and a file's reader ends its lines at CR and LF.
+std::string nameProblem(std::string_view name)
+{
+    if (name.find_first_of("\r\n") != std::string_view::npos)
+        return "its name holds a line break";
+    if (name.find('\0') != std::string_view::npos)
+        return "its name holds a zero character";
+    if (!survivesTheFile(name))
+        return "its name is not text in the charset " + processCharset();
+    return {};
 }
 
 std::string hexTypePrefix(RegistryType type)
@@ -67,6 +94,21 @@ std::string escapeQuoted(std::string_view text)
     return escaped;
 }
 
+std::string keyExportProblem(std::string_view keyName)
+{
+    const auto problem = nameProblem(keyName);
+    return problem.empty() ? problem : "The key " + shownName(keyName) + " cannot be exported: " + problem + ".";
+}
+
+std::string valueExportProblem(std::string_view keyName, const RegistryValue& value)
+{
+    const auto problem = nameProblem(value.name);
+    if (problem.empty())
+        return problem;
+    const std::string which = value.name.empty() ? "The default value" : "The value \"" + shownName(value.name) + "\"";
+    return which + " of " + shownName(keyName) + " cannot be exported: " + problem + ".";
+}
+
 std::string exportValueLine(const RegistryValue& value)
 {
     std::string line = value.name.empty() ? "@=" : "\"" + escapeQuoted(utf8FromNarrow(value.name)) + "\"=";
@@ -77,19 +119,27 @@ std::string exportValueLine(const RegistryValue& value)
     return appendHexList(line + hexTypePrefix(value.type), value.data);
 }
 
-Win32Error writeExport(const RegistryKey& key, std::ostream& out)
+ExportFailure writeExport(const RegistryKey& key, std::ostream& out)
 {
     out << regFileHeader << "\n\n";
-    return visitKeyTree(key, [&](const RegistryKey& visited) {
+    std::string problem;
+    const auto error = visitKeyTree(key, [&](const RegistryKey& visited) {
         const auto values = readValues(visited);
         if (!values.ok())
             return values.error();
-        out << '[' << utf8FromNarrow(visited.fullName()) << "]\n";
+        const std::string name = visited.fullName();
+        problem = keyExportProblem(name);
+        for (size_t i = 0; problem.empty() && i < values.value().size(); ++i)
+            problem = valueExportProblem(name, values.value()[i]);
+        if (!problem.empty())
+            return ERROR_INVALID_NAME; // only to end the walk: the problem says what is wrong
+        out << '[' << utf8FromNarrow(name) << "]\n";
         for (const auto& value : values.value())
             out << exportValueLine(value) << '\n';
         out << '\n';
         return ERROR_SUCCESS;
     });
+    return problem.empty() ? ExportFailure{error, {}} : ExportFailure{ERROR_SUCCESS, problem};
 }
 
 } // namespace quillbrook::regtool

@@ -162,8 +162,11 @@ private:
         if (!key.ok())
             return fail(describeRegistryError(key.error()));
         std::ostringstream text;
-        if (const auto error = writeExport(key.value(), text); error != ERROR_SUCCESS)
-            return fail(describeRegistryError(error));
+        const auto failure = writeExport(key.value(), text);
+        if (!failure.problem.empty())
+            return fail(failure.problem);
+        if (failure.error != ERROR_SUCCESS)
+            return fail(describeRegistryError(failure.error));
         std::error_code ignored;
         if (!command.force && std::filesystem::exists(command.file, ignored)
             && !confirm("File " + command.file + " already exists. Overwrite (Yes/No)? "))

@@ -67,6 +67,87 @@ TEST_F(RegExportImport, ImportOfAnExportGivesBackEveryTypeAndByte)
     EXPECT_EQ(dump("Software\\RoundTrip"), before);
 }
 
+// Names and data a file must carry without change, each set alone below HKCU\Software\Hostile.
+TEST_F(RegExportImport, HostileNamesAndDataComeBackUnchanged)
+{
+    const testing::ScopedLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    const std::string feff = "\xEF\xBB\xBF";
+    const struct {
+        const char* name;
+        std::string subKey;
+        RegistryValue value;
+    } cases[] = {
+        {"name starting with U+FEFF", "", {feff + "name", REG_SZ, "x"}},
+        {"name that is only U+FEFF", "", {feff, REG_SZ, "x"}},
+        {"name with U+FEFF inside", "", {"a" + feff + "b", REG_SZ, "x"}},
+        {"name with spaces around it", "", {"  spaced  ", REG_SZ, " x "}},
+        {"name with a tab", "", {"a\tb", REG_SZ, "x"}},
+        {"string starting with U+FEFF", "", {"n", REG_SZ, feff + "text"}},
+        {"string with a line feed", "", {"n", REG_SZ, "a\nb"}},
+        {"string with a carriage return", "", {"n", REG_SZ, "a\rb"}},
+        {"string with CRLF at the end", "", {"n", REG_SZ, "a\r\n"}},
+        {"string that is a zero", "", {"n", REG_SZ, "\0"s}},
+        {"string with U+FEFF after a line break", "", {"n", REG_SZ, "a\n" + feff}},
+        {"key starting with U+FEFF", feff + "key", {"n", REG_SZ, "x"}},
+        {"key with a bracket and spaces", " a ] b ", {"n", REG_SZ, "x"}},
+        {"key ending in a bracket", "x]", {"", REG_SZ, "x"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = "Software\\Hostile" + (c.subKey.empty() ? "" : "\\" + c.subKey);
+        ASSERT_EQ(key(path).setValue(c.value.name, c.value.type, c.value.data), ERROR_SUCCESS);
+        const auto before = dump("Software\\Hostile");
+
+        const auto exported = run({"export", "HKCU\\Software\\Hostile", file("hostile.reg"), "/y"});
+        ASSERT_EQ(exported.status, 0) << exported.err;
+        ASSERT_EQ(run({"delete", "HKCU\\Software\\Hostile", "/f"}).status, 0);
+        const auto imported = run({"import", file("hostile.reg")});
+        EXPECT_EQ(imported.status, 0) << imported.err;
+        EXPECT_EQ(dump("Software\\Hostile"), before) << readFile(file("hostile.reg"));
+        ASSERT_EQ(run({"delete", "HKCU\\Software\\Hostile", "/f"}).status, 0);
+    }
+}
+
+TEST_F(RegExportImport, RefusesNamesAFileCannotCarry)
+{
+    const testing::ScopedLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    const std::string refused = "HKEY_CURRENT_USER\\Software\\Refused";
+    const struct {
+        const char* name;
+        std::string subKey;
+        RegistryValue value;
+        std::string err;
+    } cases[] = {
+        {"value name with a line feed", "", {"a\nb", REG_SZ, "x"},
+         "The value \"a\\nb\" of " + refused + " cannot be exported: its name holds a line break."},
+        {"value name with a carriage return", "", {"a\rb", REG_SZ, "x"},
+         "The value \"a\\rb\" of " + refused + " cannot be exported: its name holds a line break."},
+        {"value name with a zero", "", {"a\0b"s, REG_DWORD, "\1\0\0\0"s},
+         "The value \"a\\0b\" of " + refused + " cannot be exported: its name holds a zero character."},
+        {"value name that is not UTF-8", "", {"\xff", REG_SZ, "x"},
+         "The value \"\xff\" of " + refused + " cannot be exported: its name is not text in the charset UTF-8."},
+        {"key name with a line feed", "k\ney", {"n", REG_SZ, "x"},
+         "The key " + refused + "\\k\\ney cannot be exported: its name holds a line break."},
+        {"key name that is not UTF-8", "k\xfe", {"n", REG_SZ, "x"},
+         "The key " + refused + "\\k\xfe cannot be exported: its name is not text in the charset UTF-8."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        key("Software\\Refused\\Fine").setValue("v", REG_SZ, "ok");
+        ASSERT_EQ(key("Software\\Refused" + (c.subKey.empty() ? "" : "\\" + c.subKey))
+                      .setValue(c.value.name, c.value.type, c.value.data),
+                  ERROR_SUCCESS);
+        const auto result = run({"export", "HKCU\\Software\\Refused", file("refused.reg")});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "ERROR: " + c.err + "\n");
+        EXPECT_FALSE(std::filesystem::exists(file("refused.reg")));
+        ASSERT_EQ(run({"delete", "HKCU\\Software\\Refused", "/f"}).status, 0);
+    }
+}
+
 TEST_F(RegExportImport, ImportDeletesKeysAndValues)
 {
     key("Software\\Gone\\Below");
