@@ -102,7 +102,9 @@ std::string keyExportProblem(std::string_view keyName)
 
 std::string valueExportProblem(std::string_view keyName, const RegistryValue& value)
 {
-    const auto problem = nameProblem(value.name);
+    auto problem = nameProblem(value.name);
+    if (problem.empty() && hexDataIsUtf16(value.type) && !survivesTheFile(value.data))
+        problem = "its data is not text in the charset " + processCharset();
     if (problem.empty())
         return problem;
     const std::string which = value.name.empty() ? "The default value" : "The value \"" + shownName(value.name) + "\"";
@@ -116,7 +118,8 @@ std::string exportValueLine(const RegistryValue& value)
         return line + "\"" + escapeQuoted(utf8FromNarrow(value.data)) + "\"";
     if (value.type == REG_DWORD && value.data.size() == 4)
         return line + dwordText(value.data);
-    return appendHexList(line + hexTypePrefix(value.type), value.data);
+    const std::string bytes = hexDataIsUtf16(value.type) ? utf16FromStoredText(value.type, value.data) : value.data;
+    return appendHexList(line + hexTypePrefix(value.type), bytes);
 }
 
 ExportFailure writeExport(const RegistryKey& key, std::ostream& out)

@@ -246,10 +246,18 @@ private:
             list.pop_back();
             list += trimmed(lines_[++index_]);
         }
-        const auto bytes = parseHexList(list);
+        auto bytes = parseHexList(list);
         if (!bytes)
             return "the hex bytes are malformed";
-        value.data = *bytes;
+        if (!hexDataIsUtf16(value.type)) {
+            value.data = std::move(*bytes);
+            return {};
+        }
+        std::string problem;
+        const auto text = storedTextFromUtf16(value.type, *bytes, problem);
+        if (!text)
+            return problem;
+        value.data = *text;
         return {};
     }
 

@@ -1,7 +1,10 @@
 // The registry file format shared by export and import: UTF-8, one value per line.
 #pragma once
 
+#include "platform/hive.h"
+
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +22,16 @@ QString wideFromUtf8(std::string_view utf8);
 // Whether narrow text goes into a file and comes back as the same bytes: not when they are not
 // text in the process charset.
 bool survivesTheFile(std::string_view narrow);
+
+// hex(2) and hex(7) data are UTF-16LE code units in a file, as the original platform stores these
+// types. The hive keeps them narrow: REG_EXPAND_SZ without a terminating zero, like every string
+// it stores, REG_MULTI_SZ with the zeros that end each string and the list.
+bool hexDataIsUtf16(RegistryType type);
+// The code units of a REG_EXPAND_SZ or REG_MULTI_SZ, terminators included; the same text as
+// `stored` when survivesTheFile(stored).
+std::string utf16FromStoredText(RegistryType type, std::string_view stored);
+// What the hive stores for those code units; nothing, and `problem` says why, when they are an
+// odd number of bytes or hold a surrogate without its other half.
+std::optional<std::string> storedTextFromUtf16(RegistryType type, std::string_view units, std::string& problem);
 
 } // namespace quillbrook::regtool

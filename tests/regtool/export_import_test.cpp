@@ -92,6 +92,19 @@ TEST_F(RegExportImport, HostileNamesAndDataComeBackUnchanged)
         {"key starting with U+FEFF", feff + "key", {"n", REG_SZ, "x"}},
         {"key with a bracket and spaces", " a ] b ", {"n", REG_SZ, "x"}},
         {"key ending in a bracket", "x]", {"", REG_SZ, "x"}},
+        {"expandable string", "", {"n", REG_EXPAND_SZ, "%HOME%\\bin"}},
+        {"empty expandable string", "", {"n", REG_EXPAND_SZ, ""}},
+        {"expandable string with a zero inside", "", {"n", REG_EXPAND_SZ, "a\0b"s}},
+        {"expandable string with a zero at its end", "", {"n", REG_EXPAND_SZ, "a\0"s}},
+        {"expandable string with a line break", "", {"n", REG_EXPAND_SZ, "a\r\nb"}},
+        {"expandable string starting with U+FEFF", "", {"n", REG_EXPAND_SZ, feff + "%A%"}},
+        {"expandable string beyond the BMP", "", {"n", REG_EXPAND_SZ, "\xF0\x9F\x98\x80 日本"}},
+        {"multi-string", "", {"n", REG_MULTI_SZ, "a\0日本\0\0"s}},
+        {"empty multi-string", "", {"n", REG_MULTI_SZ, "\0"s}},
+        {"multi-string of no bytes", "", {"n", REG_MULTI_SZ, ""}},
+        {"multi-string without its terminators", "", {"n", REG_MULTI_SZ, "a\0b"s}},
+        {"multi-string with an empty string inside", "", {"n", REG_MULTI_SZ, "a\0\0b\0\0"s}},
+        {"multi-string starting with U+FEFF", "", {"n", REG_MULTI_SZ, feff + "a\0\0"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,6 +143,10 @@ TEST_F(RegExportImport, RefusesNamesAFileCannotCarry)
          "The value \"\xff\" of " + refused + " cannot be exported: its name is not text in the charset UTF-8."},
         {"key name with a line feed", "k\ney", {"n", REG_SZ, "x"},
          "The key " + refused + "\\k\\ney cannot be exported: its name holds a line break."},
+        {"expandable string that is not UTF-8", "", {"", REG_EXPAND_SZ, "%\xff%"},
+         "The default value of " + refused + " cannot be exported: its data is not text in the charset UTF-8."},
+        {"multi-string that is not UTF-8", "", {"m", REG_MULTI_SZ, "\xc3\0\0"s},
+         "The value \"m\" of " + refused + " cannot be exported: its data is not text in the charset UTF-8."},
         {"key name that is not UTF-8", "k\xfe", {"n", REG_SZ, "x"},
          "The key " + refused + "\\k\xfe cannot be exported: its name is not text in the charset UTF-8."},
     };

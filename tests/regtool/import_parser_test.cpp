@@ -26,8 +26,8 @@ TEST(RegImportParser, ReadsEveryFormOfLine)
         "@=\"default\"\r\n"
         "\"a\\\"b\\\\c\"=\"C:\\\\x \\\"q\\\"\"\r\n"
         "\"Count\"=dword:0000002A\r\n"
-        "\"Long\"=hex(7):61,00,\\\r\n"
-        "  62,00,00\r\n"
+        "\"Long\"=hex(7):61,00,00,00,\\\r\n"
+        "  62,00,00,00,00,00\r\n"
         "\"Bin\"=hex:\r\n"
         "\"Gone\"=-\r\n"
         "\"名前\"=\"日本語\"\r\n"
@@ -103,6 +103,60 @@ TEST(RegImportParser, NamesTheLineOfAMalformedFile)
     for (const auto& c : cases) {
         const auto plan = parseImportFile(c.content);
         EXPECT_EQ(plan.errorLine, c.line) << c.name;
+        EXPECT_NE(plan.error.find(c.error), std::string::npos) << c.name << ": " << plan.error;
+        EXPECT_TRUE(plan.steps.empty()) << c.name;
+    }
+}
+
+TEST(RegImportParser, ReadsExpandAndMultiStringsAsUtf16CodeUnits)
+{
+    const testing::ScopedLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    const struct {
+        const char* name;
+        std::string data;
+        RegistryType type;
+        std::string stored;
+    } cases[] = {
+        {"expandable string", "hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,00,00", REG_EXPAND_SZ, "%HOME%"},
+        {"expandable string without its terminator", "hex(2):61,00", REG_EXPAND_SZ, "a"},
+        {"only the first terminator goes", "hex(2):61,00,00,00,00,00", REG_EXPAND_SZ, "a\0"s},
+        {"empty expandable string", "hex(2):00,00", REG_EXPAND_SZ, ""},
+        {"no bytes", "hex(2):", REG_EXPAND_SZ, ""},
+        {"beyond Latin-1", "hex(2):e9,00,ac,20,00,00", REG_EXPAND_SZ, "é€"},
+        {"surrogate pair", "hex(2):3d,d8,00,de,00,00", REG_EXPAND_SZ, "\xF0\x9F\x98\x80"},
+        {"starting with U+FEFF", "hex(2):ff,fe,61,00,00,00", REG_EXPAND_SZ, "\xEF\xBB\xBF" "a"},
+        {"two strings", "hex(7):61,00,00,00,62,00,63,00,00,00,00,00", REG_MULTI_SZ, "a\0bc\0\0"s},
+        {"empty list", "hex(7):00,00", REG_MULTI_SZ, "\0"s},
+        {"continued list", "hex(7):61,00,00,\\\r\n  00,00,00", REG_MULTI_SZ, "a\0\0"s},
+        {"other string types stay bytes", "hex(1):61,00", REG_SZ, "a\0"s},
+    };
+    for (const auto& c : cases) {
+        const auto plan = parseImportFile(withHeader("[HKCU\\A]\n\"v\"=" + c.data + "\n"));
+        ASSERT_EQ(plan.error, "") << c.name;
+        ASSERT_EQ(plan.steps.size(), 2u) << c.name;
+        EXPECT_EQ(plan.steps[1].value.type, c.type) << c.name;
+        EXPECT_EQ(plan.steps[1].value.data, c.stored) << c.name;
+    }
+}
+
+TEST(RegImportParser, NamesTheLineOfMalformedUtf16Data)
+{
+    const struct {
+        const char* name;
+        std::string data;
+        const char* error;
+    } cases[] = {
+        {"odd byte count", "hex(2):25,00,48", "the hex(2) data is an odd number of bytes, not UTF-16LE code units"},
+        {"odd multi-string", "hex(7):61,00,62,00,00", "the hex(7) data is an odd number of bytes"},
+        {"odd over two lines", "hex(7):61,00,\\\n  00", "the hex(7) data is an odd number of bytes"},
+        {"high surrogate at the end", "hex(2):3d,d8", "the hex(2) data holds a UTF-16 surrogate without its other half"},
+        {"high surrogate before a letter", "hex(7):3d,d8,61,00,00,00,00,00", "surrogate without its other half"},
+        {"low surrogate alone", "hex(2):00,de,00,00", "surrogate without its other half"},
+    };
+    for (const auto& c : cases) {
+        const auto plan = parseImportFile(withHeader("[HKCU\\A]\n\"ok\"=dword:1\n\"v\"=" + c.data + "\n"));
+        EXPECT_EQ(plan.errorLine, 5u) << c.name;
         EXPECT_NE(plan.error.find(c.error), std::string::npos) << c.name << ": " << plan.error;
         EXPECT_TRUE(plan.steps.empty()) << c.name;
     }
