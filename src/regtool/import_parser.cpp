@@ -1,6 +1,7 @@
 #include "regtool/import_plan.h"
 
 #include "regtool/ascii.h"
+#include "regtool/file_encoding.h"
 #include "regtool/reg_file.h"
 #include "regtool/value_text.h"
 
@@ -10,7 +11,6 @@
 namespace quillbrook::regtool {
 namespace {
 
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view spaces = " \t";
 
 std::string_view trimmed(std::string_view text)
@@ -104,12 +104,7 @@ std::optional<std::string> parseHexList(std::string_view list)
 
 class ImportParser {
 public:
-    explicit ImportParser(std::string_view content)
-    {
-        if (content.starts_with(byteOrderMark))
-            content.remove_prefix(byteOrderMark.size());
-        lines_ = splitLines(content);
-    }
+    explicit ImportParser(std::string_view text) : lines_(splitLines(text)) {}
 
     ImportPlan parse()
     {
@@ -271,7 +266,14 @@ private:
 
 ImportPlan parseImportFile(std::string_view content)
 {
-    return ImportParser(content).parse();
+    const auto decoded = decodeRegFile(content);
+    if (!decoded.error.empty()) {
+        ImportPlan plan;
+        plan.errorLine = decoded.errorLine;
+        plan.error = decoded.error;
+        return plan;
+    }
+    return ImportParser(decoded.text).parse();
 }
 
 } // namespace quillbrook::regtool

@@ -31,7 +31,8 @@ struct ImportPlan {
     std::string error; // the problem in plain words; empty when the file is good
 };
 
-// `content` is the whole file: an optional UTF-8 byte order mark, LF or CRLF line ends.
+// `content` is the whole file: UTF-8 with an optional byte order mark, or UTF-16LE with one;
+// LF or CRLF line ends.
 ImportPlan parseImportFile(std::string_view content);
 
 struct ImportFailure {

@@ -1,4 +1,5 @@
-// The registry file format shared by export and import: UTF-8, one value per line.
+// The registry file format shared by export and import: a header, then one key or value a line,
+// as UTF-8 text (file_encoding.h turns a file's bytes into that text).
 #pragma once
 
 #include "platform/hive.h"

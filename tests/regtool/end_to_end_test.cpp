@@ -1,6 +1,7 @@
 // Runs the real quillbrook-reg program in a private home and checks what a script would see:
 // the exit status, standard output and the "ERROR:" line on standard error.
 #include "support/temporary_home.h"
+#include "utf16_file.h"
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,24 @@ TEST_F(RegEndToEnd, ExportedFileImportsBack)
     EXPECT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(run({"query", "HKCU\\Software\\E2E", "/s"}).out,
               "HKEY_CURRENT_USER\\Software\\E2E\n\nHKEY_CURRENT_USER\\Software\\E2E\\Sub\n    Text    REG_SZ    hello\n\n");
+}
+
+TEST_F(RegEndToEnd, ImportsAUtf16FileOfTheOriginalRegistryEditor)
+{
+    home_.setEnvironment("LC_ALL", "C.UTF-8");
+    const auto file = (home_.root() / "win.reg").string();
+    std::ofstream(file, std::ios::binary) << utf16leFile(
+        u"Windows Registry Editor Version 5.00\r\n"
+        u"\r\n"
+        u"[HKEY_CURRENT_USER\\Software\\E2E]\r\n"
+        u"\"Caf\u00E9\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+        u"\"List\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
+        u"\r\n");
+    const auto imported = run({"import", file});
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(run({"query", "HKCU\\Software\\E2E"}).out, "HKEY_CURRENT_USER\\Software\\E2E\n"
+                                                         "    Café    REG_EXPAND_SZ    %A%\n"
+                                                         "    List    REG_MULTI_SZ    a\\0b\n");
 }
 
 } // namespace

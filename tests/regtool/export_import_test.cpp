@@ -1,4 +1,5 @@
 #include "hive_fixture.h"
+#include "utf16_file.h"
 
 #include <filesystem>
 
@@ -163,6 +164,32 @@ TEST_F(RegExportImport, RefusesNamesAFileCannotCarry)
         EXPECT_FALSE(std::filesystem::exists(file("refused.reg")));
         ASSERT_EQ(run({"delete", "HKCU\\Software\\Refused", "/f"}).status, 0);
     }
+}
+
+TEST_F(RegExportImport, ImportsAFileOfTheOriginalRegistryEditor)
+{
+    const testing::ScopedLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    writeFile(file("win.reg"),
+              utf16leFile(u"Windows Registry Editor Version 5.00\r\n"
+                          u"\r\n"
+                          u"[HKEY_CURRENT_USER\\Software\\FromWindows]\r\n"
+                          u"@=\"Gr\u00FC\u00DFe\"\r\n"
+                          u"\"Path\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,5c,00,62,00,69,00,6e,00,00,\\\r\n"
+                          u"  00\r\n"
+                          u"\"List\"=hex(7):6f,00,6e,00,65,00,00,00,74,00,77,00,6f,00,00,00,00,00\r\n"
+                          u"\"Count\"=dword:0000002a\r\n"
+                          u"\r\n"));
+    const auto imported = run({"import", file("win.reg")});
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.out, done);
+    EXPECT_EQ(run({"query", "HKCU\\Software\\FromWindows"}).out, "HKEY_CURRENT_USER\\Software\\FromWindows\n"
+                                                                "    (Default)    REG_SZ    Grüße\n"
+                                                                "    Path    REG_EXPAND_SZ    %HOME%\\bin\n"
+                                                                "    List    REG_MULTI_SZ    one\\0two\n"
+                                                                "    Count    REG_DWORD    0x2a\n");
+    EXPECT_EQ(data("Software\\FromWindows", "Path"), "%HOME%\\bin");
+    EXPECT_EQ(data("Software\\FromWindows", "List"), "one\0two\0\0"s);
 }
 
 TEST_F(RegExportImport, ImportDeletesKeysAndValues)

@@ -1,6 +1,7 @@
 #include "regtool/import_plan.h"
 
 #include "support/temporary_home.h"
+#include "utf16_file.h"
 
 #include <gtest/gtest.h>
 
@@ -157,6 +158,50 @@ TEST(RegImportParser, NamesTheLineOfMalformedUtf16Data)
     for (const auto& c : cases) {
         const auto plan = parseImportFile(withHeader("[HKCU\\A]\n\"ok\"=dword:1\n\"v\"=" + c.data + "\n"));
         EXPECT_EQ(plan.errorLine, 5u) << c.name;
+        EXPECT_NE(plan.error.find(c.error), std::string::npos) << c.name << ": " << plan.error;
+        EXPECT_TRUE(plan.steps.empty()) << c.name;
+    }
+}
+
+TEST(RegImportParser, ReadsUtf16FilesWithAByteOrderMark)
+{
+    const testing::ScopedLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    const auto plan = parseImportFile(utf16leFile(u"Windows Registry Editor Version 5.00\r\n"
+                                                  u"\r\n"
+                                                  u"[HKEY_CURRENT_USER\\Software\\\u65E5\u672C]\r\n"
+                                                  u"\"\uFEFFGr\u00FC\u00DFe\"=\"\U0001F600\"\r\n"
+                                                  u"\"Path\"=hex(2):25,00,41,00,25,00,00,00\r\n"));
+    ASSERT_EQ(plan.error, "");
+    ASSERT_EQ(plan.steps.size(), 3u);
+    EXPECT_EQ(plan.steps[0].line, 3u);
+    EXPECT_EQ(plan.steps[0].key.path, "Software\\日本");
+    EXPECT_EQ(plan.steps[1].value.name, "\xEF\xBB\xBF" "Grüße");
+    EXPECT_EQ(plan.steps[1].value.data, "\xF0\x9F\x98\x80");
+    EXPECT_EQ(plan.steps[2].line, 5u);
+    EXPECT_EQ(plan.steps[2].value.data, "%A%");
+}
+
+TEST(RegImportParser, NamesTheLineOfABadUtf16File)
+{
+    const struct {
+        const char* name;
+        std::string content;
+        size_t line;
+        const char* error;
+    } cases[] = {
+        {"odd last byte", utf16leFile(u"Windows Registry Editor Version 5.00\r\n\r\n[HKCU\\A]") + "\x01", 3,
+         "the UTF-16 file ends in the middle of a character"},
+        {"only the byte order mark and a byte", "\xFF\xFE\x57", 1, "the UTF-16 file ends in the middle"},
+        {"only the byte order mark", "\xFF\xFE", 1, "first line"},
+        {"big-endian", "\xFE\xFF" + utf16leFile(u"\u5700").substr(2), 1, "first line"},
+        {"without a byte order mark", utf16leFile(u"Windows Registry Editor Version 5.00\r\n").substr(2), 1, "first line"},
+        {"malformed value", utf16leFile(u"Windows Registry Editor Version 5.00\r\n\r\n[HKCU\\A]\r\n\"a\"=hex(7):61\r\n"), 4,
+         "odd number of bytes"},
+    };
+    for (const auto& c : cases) {
+        const auto plan = parseImportFile(c.content);
+        EXPECT_EQ(plan.errorLine, c.line) << c.name;
         EXPECT_NE(plan.error.find(c.error), std::string::npos) << c.name << ": " << plan.error;
         EXPECT_TRUE(plan.steps.empty()) << c.name;
     }
