@@ -22,7 +22,7 @@ constexpr std::array operationSyntax{
     OperationSyntax{"query", Operation::Query, 1, {"v", "ve", "s"}},
     OperationSyntax{"add", Operation::Add, 1, {"v", "ve", "t", "d", "f"}},
     OperationSyntax{"delete", Operation::Delete, 1, {"v", "ve", "va", "f"}},
-    OperationSyntax{"export", Operation::Export, 2, {"y"}},
+    OperationSyntax{"export", Operation::Export, 2, {"y", "utf16"}},
     OperationSyntax{"import", Operation::Import, 1, {}},
 };
 
@@ -89,6 +89,8 @@ private:
             command_.data = value;
         } else if (option == "f" || option == "y") {
             command_.force = true;
+        } else if (option == "utf16") {
+            command_.encoding = RegFileEncoding::Utf16;
         }
     }
 
@@ -172,13 +174,14 @@ std::string_view usageText()
            "  quillbrook-reg query KEY [/v NAME | /ve] [/s]\n"
            "  quillbrook-reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
            "  quillbrook-reg delete KEY [/v NAME | /ve | /va] [/f]\n"
-           "  quillbrook-reg export KEY FILE [/y]\n"
+           "  quillbrook-reg export KEY FILE [/y] [/utf16]\n"
            "  quillbrook-reg import FILE\n"
            "\n"
            "KEY is HKEY_CURRENT_USER (HKCU) or HKEY_CLASSES_ROOT (HKCR), then \\Path\\Below\\It.\n"
            "TYPE is REG_SZ (the default), REG_EXPAND_SZ, REG_MULTI_SZ (DATA separated by \\0),\n"
            "REG_DWORD, REG_QWORD, REG_BINARY or REG_NONE (hex digits).\n"
-           "/f and /y answer every question with yes.\n";
+           "/f and /y answer every question with yes.\n"
+           "/utf16 exports in UTF-16LE, as the original platform does, instead of UTF-8.\n";
 }
 
 } // namespace quillbrook::regtool

@@ -1,6 +1,7 @@
 // The command line of quillbrook-reg: an operation, its key or file, and its options.
 #pragma once
 
+#include "regtool/file_encoding.h"
 #include "regtool/key_path.h"
 
 #include <string>
@@ -25,6 +26,7 @@ struct RegCommand {
     std::string data; // /d, already in the bytes to store
     bool force = false; // /f, or /y of export: no prompt
     std::string file; // of export and import
+    RegFileEncoding encoding = RegFileEncoding::Utf8; // of export; /utf16
 };
 
 struct ParsedCommandLine {

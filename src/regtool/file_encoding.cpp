@@ -1,5 +1,6 @@
 #include "regtool/file_encoding.h"
 
+#include "regtool/reg_file.h"
 #include "regtool/utf16le.h"
 
 #include <algorithm>
@@ -11,6 +12,14 @@ constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view utf16ByteOrderMark = "\xFF\xFE";
 
 } // namespace
+
+std::string encodeRegFile(std::string_view text, RegFileEncoding encoding)
+{
+    if (encoding == RegFileEncoding::Utf8)
+        return std::string(text);
+    const QString lines = wideFromUtf8(text).replace(QChar(u'\n'), QStringLiteral("\r\n"));
+    return std::string(utf16ByteOrderMark) + utf16leBytes(lines);
+}
 
 DecodedRegFile decodeRegFile(std::string_view bytes)
 {

@@ -7,6 +7,12 @@
 
 namespace quillbrook::regtool {
 
+enum class RegFileEncoding { Utf8, Utf16 };
+
+// The file of `text` (UTF-8 with LF line ends): UTF-8 as it is, or UTF-16LE after the byte order
+// mark with CRLF line ends.
+std::string encodeRegFile(std::string_view text, RegFileEncoding encoding);
+
 struct DecodedRegFile {
     std::string text; // UTF-8 without a byte order mark, line ends as in the file
     size_t errorLine = 0; // of a file that cannot be decoded

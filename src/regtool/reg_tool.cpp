@@ -4,6 +4,7 @@
 #include "regtool/command_line.h"
 #include "regtool/error_text.h"
 #include "regtool/export_writer.h"
+#include "regtool/file_encoding.h"
 #include "regtool/import_plan.h"
 #include "regtool/key_tree.h"
 #include "regtool/query.h"
@@ -175,7 +176,7 @@ private:
         std::ofstream file(command.file, std::ios::binary | std::ios::trunc);
         if (!file)
             return fail(fileError(command.file));
-        file << text.view();
+        file << encodeRegFile(text.view(), command.encoding);
         file.close();
         if (!file)
             return fail(fileError(command.file));

@@ -27,6 +27,7 @@ struct GoodCase {
     std::string data{};
     bool force = false;
     std::string file{};
+    RegFileEncoding encoding = RegFileEncoding::Utf8;
 };
 
 TEST(RegCommandLine, ParsesEveryOperationAndOption)
@@ -48,6 +49,7 @@ TEST(RegCommandLine, ParsesEveryOperationAndOption)
         {"add without data", {"add", "HKCU\\Software\\X", "/v", "n", "/t", "REG_BINARY"}, Operation::Add, x, ValueChoice::Named, "n", false, REG_BINARY, ""},
         {"delete all values", {"delete", "HKCU\\Software\\X", "/va", "/f"}, Operation::Delete, x, ValueChoice::All, "", false, REG_SZ, "", true},
         {"export to an absolute path", {"export", "HKCU\\Software\\X", "/tmp/x.reg", "/y"}, Operation::Export, x, ValueChoice::None, "", false, REG_SZ, "", true, "/tmp/x.reg"},
+        {"export in UTF-16", {"export", "HKCU\\Software\\X", "x.reg", "-UTF16", "/y"}, Operation::Export, x, ValueChoice::None, "", false, REG_SZ, "", true, "x.reg", RegFileEncoding::Utf16},
         {"import", {"import", "/tmp/x.reg"}, Operation::Import, {}, ValueChoice::None, "", false, REG_SZ, "", false, "/tmp/x.reg"},
         {"help", {"/?"}, Operation::Usage, {}},
         {"help of an operation", {"add", "/?"}, Operation::Usage, {}},
@@ -66,6 +68,7 @@ TEST(RegCommandLine, ParsesEveryOperationAndOption)
         EXPECT_EQ(command.data, c.data);
         EXPECT_EQ(command.force, c.force);
         EXPECT_EQ(command.file, c.file);
+        EXPECT_EQ(command.encoding, c.encoding);
     }
 }
 
@@ -86,6 +89,8 @@ TEST(RegCommandLine, RejectsBadCommandLines)
         {{"query", "HKCU\\A", "/x"}, "unknown option \"/x\""},
         {{"query", "HKCU\\A", "/f"}, "unknown option \"/f\""},
         {{"import", "a.reg", "/y"}, "unknown option \"/y\""},
+        {{"import", "a.reg", "/utf16"}, "unknown option \"/utf16\""},
+        {{"export", "HKCU\\A", "a.reg", "/utf16", "/utf16"}, "\"/utf16\" is given twice"},
         {{"query", "HKCU\\A", "extra"}, "unexpected argument \"extra\""},
         {{"query", "HKCU\\A", "/v"}, "\"/v\" needs an argument"},
         {{"query", "HKCU\\A", "/s", "/S"}, "\"/S\" is given twice"},

@@ -31,6 +31,22 @@ TEST_F(RegExportImport, ExportWritesTheFileExactly)
                                            "\n");
 }
 
+TEST_F(RegExportImport, ExportWritesUtf16LikeTheOriginalRegistryEditor)
+{
+    auto small = key("Software\\Small");
+    small.setValue("", REG_SZ, "x");
+    small.setValue("p", REG_EXPAND_SZ, "%A%");
+
+    const auto result = run({"export", "HKCU\\software\\small", file("small.reg"), "/utf16"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, done);
+    EXPECT_EQ(readFile(file("small.reg")), utf16leFile(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                                                       u"[HKEY_CURRENT_USER\\Software\\Small]\r\n"
+                                                       u"@=\"x\"\r\n"
+                                                       u"\"p\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+                                                       u"\r\n"));
+}
+
 TEST_F(RegExportImport, ImportOfAnExportGivesBackEveryTypeAndByte)
 {
     const testing::ScopedLocale locale("C.UTF-8");
@@ -107,19 +123,24 @@ TEST_F(RegExportImport, HostileNamesAndDataComeBackUnchanged)
         {"multi-string with an empty string inside", "", {"n", REG_MULTI_SZ, "a\0\0b\0\0"s}},
         {"multi-string starting with U+FEFF", "", {"n", REG_MULTI_SZ, feff + "a\0\0"}},
     };
+    const std::vector<std::string> exportToUtf8{"export", "HKCU\\Software\\Hostile", file("hostile.reg"), "/y"};
+    auto exportToUtf16 = exportToUtf8;
+    exportToUtf16.push_back("/utf16");
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = "Software\\Hostile" + (c.subKey.empty() ? "" : "\\" + c.subKey);
-        ASSERT_EQ(key(path).setValue(c.value.name, c.value.type, c.value.data), ERROR_SUCCESS);
-        const auto before = dump("Software\\Hostile");
+        for (const auto& exportCommand : {exportToUtf8, exportToUtf16}) {
+            SCOPED_TRACE(c.name + std::string(exportCommand.size() > 4 ? " in UTF-16" : " in UTF-8"));
+            const std::string path = "Software\\Hostile" + (c.subKey.empty() ? "" : "\\" + c.subKey);
+            ASSERT_EQ(key(path).setValue(c.value.name, c.value.type, c.value.data), ERROR_SUCCESS);
+            const auto before = dump("Software\\Hostile");
 
-        const auto exported = run({"export", "HKCU\\Software\\Hostile", file("hostile.reg"), "/y"});
-        ASSERT_EQ(exported.status, 0) << exported.err;
-        ASSERT_EQ(run({"delete", "HKCU\\Software\\Hostile", "/f"}).status, 0);
-        const auto imported = run({"import", file("hostile.reg")});
-        EXPECT_EQ(imported.status, 0) << imported.err;
-        EXPECT_EQ(dump("Software\\Hostile"), before) << readFile(file("hostile.reg"));
-        ASSERT_EQ(run({"delete", "HKCU\\Software\\Hostile", "/f"}).status, 0);
+            const auto exported = run(exportCommand);
+            ASSERT_EQ(exported.status, 0) << exported.err;
+            ASSERT_EQ(run({"delete", "HKCU\\Software\\Hostile", "/f"}).status, 0);
+            const auto imported = run({"import", file("hostile.reg")});
+            EXPECT_EQ(imported.status, 0) << imported.err;
+            EXPECT_EQ(dump("Software\\Hostile"), before) << readFile(file("hostile.reg"));
+            ASSERT_EQ(run({"delete", "HKCU\\Software\\Hostile", "/f"}).status, 0);
+        }
     }
 }
 
