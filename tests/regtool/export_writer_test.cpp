@@ -46,25 +46,10 @@ TEST(RegExportFormat, WritesEachTypeInItsForm)
         {"none", {"n", REG_NONE, ""}, "\"n\"=hex(0):"},
         {"expandable string", {"n", REG_EXPAND_SZ, "%A%"}, "\"n\"=hex(2):25,00,41,00,25,00,00,00"},
         {"multi string", {"n", REG_MULTI_SZ, "a\0\0"s}, "\"n\"=hex(7):61,00,00,00,00,00"},
+        {"expandable string beyond the BMP", {"n", REG_EXPAND_SZ, "é\xF0\x9F\x98\x80"}, "\"n\"=hex(2):e9,00,3d,d8,00,de,00,00"},
+        {"empty multi string", {"n", REG_MULTI_SZ, "\0"s}, "\"n\"=hex(7):00,00"},
         {"qword", {"n", REG_QWORD, "\x01\0\0\0\0\0\0\0"s}, "\"n\"=hex(b):01,00,00,00,00,00,00,00"},
         {"unnamed type", {"n", 0x1234, "\x01"}, "\"n\"=hex(1234):01"},
-    });
-}
-
-TEST(RegExportFormat, WritesExpandAndMultiStringsAsUtf16CodeUnits)
-{
-    const ScopedLocale locale("C.UTF-8");
-    ASSERT_TRUE(locale.ok());
-    expectLines({
-        {"empty expandable string", {"n", REG_EXPAND_SZ, ""}, "\"n\"=hex(2):00,00"},
-        {"expandable string with a zero at its end", {"n", REG_EXPAND_SZ, "a\0"s}, "\"n\"=hex(2):61,00,00,00,00,00"},
-        {"expandable string beyond Latin-1", {"n", REG_EXPAND_SZ, "é€"}, "\"n\"=hex(2):e9,00,ac,20,00,00"},
-        {"expandable string beyond the BMP", {"n", REG_EXPAND_SZ, "\xF0\x9F\x98\x80"}, "\"n\"=hex(2):3d,d8,00,de,00,00"},
-        {"expandable string starting with U+FEFF", {"n", REG_EXPAND_SZ, "\xEF\xBB\xBF" "a"}, "\"n\"=hex(2):ff,fe,61,00,00,00"},
-        {"two strings", {"n", REG_MULTI_SZ, "a\0bc\0\0"s}, "\"n\"=hex(7):61,00,00,00,62,00,63,00,00,00,00,00"},
-        {"empty list", {"n", REG_MULTI_SZ, "\0"s}, "\"n\"=hex(7):00,00"},
-        {"no bytes at all", {"n", REG_MULTI_SZ, ""}, "\"n\"=hex(7):"},
-        {"list without its terminators, as stored", {"n", REG_MULTI_SZ, "a\0b"s}, "\"n\"=hex(7):61,00,00,00,62,00"},
     });
 }
 
