@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -55,10 +56,18 @@ struct FileNameFacts {
     LocalTime localTime;
 };
 
+// The most bytes a file name may have on Linux (NAME_MAX); the original platform counted 255
+// UTF-16 units instead, so a name that fitted there may not fit here.
+inline constexpr std::size_t kLongestFileName = 255;
+
 // The file name (process charset, without folder) for `nameTemplate` and `extension`. The nine
 // characters \ / : * ? " < > | are replaced by '_' everywhere except in the extension, which is
 // added afterwards after one leading '.' of it is dropped: an extension holding a '/' therefore
 // yields a name that cannot be created.
+// A name longer than kLongestFileName gives up whole characters of the page's facts until it
+// fits: the title first, then the url, the file, the form and the text box name. The session
+// number, the timestamp, the template's own text and the extension are kept; when they alone are
+// too long, the name is left whole (and cannot be created).
 std::string makeTemporaryFileName(const FileNameFacts& facts, const std::string& nameTemplate,
                                   const QString& extension);
 

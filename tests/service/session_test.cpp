@@ -211,6 +211,21 @@ TEST_F(SessionTest, WithoutDeleteTemporaryFileTheFileStays)
     EXPECT_FALSE(fs::exists(home_.root() / "backup.txt"));
 }
 
+// A page title of 300 bytes once made Register fail with ERROR_FILENAME_EXCED_RANGE.
+TEST_F(SessionTest, ALongTitleIsShortenedToAFileNameThatFits)
+{
+    auto page = TestPage::create(QString(300, u'a'), utf8("http://example.test/"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = newService();
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    const fs::path file = service->temporaryFilePath();
+    EXPECT_EQ(file.filename(), std::string(249, 'a') + ",1.txt");
+    EXPECT_EQ(readFile(file), "text");
+    page->close();
+    control().exit();
+    EXPECT_TRUE(waitForSessionEnd(*service));
+}
+
 TEST_F(SessionTest, AnEditorThatCannotBeStarted)
 {
     auto page = TestPage::create(utf8("t"), utf8("u"));

@@ -155,5 +155,80 @@ TEST(TemporaryFileName, ValuesAreInTheProcessCharset)
     }
 }
 
+std::string repeated(std::string_view text, std::size_t times)
+{
+    std::string result;
+    for (std::size_t time = 0; time < times; ++time)
+        result += text;
+    return result;
+}
+
+QString utf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+FileNameFacts withFormAndTextBox(const std::string& formName, const std::string& textBoxName)
+{
+    FileNameFacts facts = pageFacts();
+    facts.formName = utf8(formName);
+    facts.textBoxName = utf8(textBoxName);
+    return facts;
+}
+
+TEST(TemporaryFileName, LongNamesGiveUpWholeCharactersOfTheFactsToFit)
+{
+    ScopedLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    const std::string title = "%title%,%session%";
+    const auto titled = [](const std::string& text) { return withTitle(utf8(text)); };
+    // "é" is 2 bytes, "語" 3 and "😀" 4 (a surrogate pair in UTF-16); ",5.txt" leaves 249 bytes.
+    expectNames({
+        {"300 ASCII bytes", titled(std::string(300, 'a')), title, txt, std::string(249, 'a') + ",5.txt"},
+        {"exactly the longest name is kept", titled(std::string(249, 'a')), title, txt,
+         std::string(249, 'a') + ",5.txt"},
+        {"one byte more is cut", titled(std::string(250, 'a')), title, txt, std::string(249, 'a') + ",5.txt"},
+        {"130 two-byte characters", titled(repeated("é", 130)), title, txt, repeated("é", 124) + ",5.txt"},
+        {"Japanese", titled(repeated("語", 90)), title, txt, repeated("語", 83) + ",5.txt"},
+        {"an emoji at the cut", titled(std::string(247, 'a') + "😀b"), title, txt, std::string(247, 'a') + ",5.txt"},
+        {"title twice", titled(std::string(200, 'a')), "%title%-%title%", txt,
+         std::string(124, 'a') + "-" + std::string(124, 'a') + "_5.txt"},
+        {"timestamp and literal text kept", titled(std::string(300, 'a')), "[%timestamp%] %title%", txt,
+         "[20240305070809045] " + std::string(229, 'a') + "_5.txt"},
+        {"extension kept", titled(std::string(300, 'a')), title, QStringLiteral("markdown"),
+         std::string(244, 'a') + ",5.markdown"},
+        {"a long url", withUrl(utf8("http://example.com/" + std::string(300, 'x') + ".html")), "%url%", txt,
+         "http___example.com_" + std::string(230, 'x') + "_5.txt"},
+        {"the title goes before the url", withUrl(utf8("http://h/" + std::string(300, 'x'))), "%title% %url%", txt,
+         " http___h_" + std::string(239, 'x') + "_5.txt"},
+        {"the url goes before the file name",
+         withUrl(utf8("http://h/" + std::string(200, 'x') + "/" + std::string(200, 'y') + ".html")), "%url%%file%",
+         txt, "http___h_" + std::string(40, 'x') + std::string(200, 'y') + "_5.txt"},
+        {"the form goes before the text box", withFormAndTextBox(std::string(200, 'f'), std::string(300, 't')),
+         "%form%%textarea%", txt, std::string(249, 't') + "_5.txt"},
+    });
+}
+
+TEST(TemporaryFileName, NamesTooLongWithoutTheFactsAreLeftWhole)
+{
+    ScopedLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    const std::string literal(300, 'x');
+    expectNames({
+        {"long literal text", pageFacts(), literal + "%title%", txt, literal + "Report_ Q1_Q2_5.txt"},
+        {"long extension", pageFacts(), "%title%", utf8(std::string(260, 'e')),
+         "Report_ Q1_Q2_5." + std::string(260, 'e')},
+    });
+}
+
+TEST(TemporaryFileName, ShortenedNamesAreCutInTheProcessCharset)
+{
+    // ASCII holds no Japanese: each character is one byte ('?', and so '_').
+    ScopedLocale locale("C");
+    ASSERT_TRUE(locale.ok());
+    EXPECT_EQ(makeTemporaryFileName(withTitle(utf8(repeated("語", 300))), "%title%", txt),
+              std::string(249, '_') + "_5.txt");
+}
+
 } // namespace
 } // namespace quillbrook
