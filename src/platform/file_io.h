@@ -1,5 +1,6 @@
 // Whole reads and writes on a file descriptor, as the original's single ReadFile and WriteFile
-// calls did them: retried across interruptions and short transfers.
+// calls did them: retried across interruptions and short transfers; and whole files read and
+// replaced without following links.
 #pragma once
 
 #include "platform/win32_error.h"
@@ -23,5 +24,11 @@ Win32Error writeAll(int fd, std::string_view data, const std::string& path);
 // (the error of ELOOP) and anything but a regular file is
 // ERROR_FILE_NOT_FOUND.
 Win32Result<std::string> readRegularFile(const std::string& path, std::size_t limit = static_cast<std::size_t>(-1));
+// Makes the regular file at `path` hold `data`: written as a new private file (0600) in the same
+// folder and renamed over the old one, so that the old contents stay whole until the new ones are
+// all written, and whatever else has a hold on the old file (another link, an editor) never sees
+// the new. A link at `path` is refused and left as it is (the error of ELOOP), never written
+// through; anything else there that is no regular file is ERROR_ACCESS_DENIED.
+Win32Error replaceRegularFile(const std::string& path, std::string_view data);
 
 } // namespace quillbrook

@@ -1,10 +1,22 @@
 #include "service/deferred_deleter.h"
 
-#include <filesystem>
+#include "platform/file_io.h"
+
 #include <system_error>
 #include <unistd.h>
 
 namespace quillbrook {
+namespace {
+
+// A new backup takes the old one's place whole, and a link planted at its path is never written
+// through. Failures stay silent: the recovery store keeps the session's last text as well.
+void backUp(const std::string& temporaryFile, const std::string& backupPath)
+{
+    if (const auto text = readRegularFile(temporaryFile); text.ok())
+        replaceRegularFile(backupPath, text.value());
+}
+
+} // namespace
 
 DeferredDeleter::~DeferredDeleter()
 {
@@ -54,9 +66,8 @@ void DeferredDeleter::run(const Job& job)
         return;
     }
     const std::string path = job.temporaryFilePath ? job.temporaryFilePath() : std::string();
-    std::error_code ignored;
     if (!job.backupPath.empty() && !path.empty())
-        std::filesystem::copy_file(path, job.backupPath, std::filesystem::copy_options::overwrite_existing, ignored);
+        backUp(path, job.backupPath);
     if (!path.empty() && (!job.beforeDelete || job.beforeDelete(path)))
         unlink(path.c_str());
     if (job.finished)

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <string>
+#include <vector>
 
 namespace quillbrook {
 namespace {
@@ -39,6 +41,29 @@ protected:
             finishedEvent_.set();
         };
         return job;
+    }
+
+    // Lets the editor end at once and waits for the deletion; may run again in the same test.
+    void runJobToItsEnd()
+    {
+        StopEvent finished;
+        auto toTheEnd = job(0ms);
+        toTheEnd.finished = [&finished] { finished.set(); };
+        DeferredDeleter deleter;
+        ASSERT_EQ(deleter.Start(std::move(toTheEnd)), S_OK);
+        editorEnded_.set();
+        ASSERT_TRUE(finished.waitFor(5000ms));
+    }
+
+    // Files left beside the backup by a replacement that did not finish.
+    std::vector<fs::path> partialBackups() const
+    {
+        std::vector<fs::path> partial;
+        for (const auto& entry : fs::directory_iterator(backup_.parent_path())) {
+            if (entry.path().filename().string().starts_with("." + backup_.filename().string()))
+                partial.push_back(entry.path());
+        }
+        return partial;
     }
 
     testing::TemporaryHome home_;
@@ -98,6 +123,53 @@ TEST_F(DeferredDeleterTest, NoBackupPathMeansNoBackup)
     ASSERT_TRUE(finishedEvent_.waitFor(5000ms));
     EXPECT_FALSE(fs::exists(file_));
     EXPECT_FALSE(fs::exists(backup_));
+}
+
+std::string contentOf(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(DeferredDeleterTest, AnExistingBackupIsReplacedByANewFile)
+{
+    std::ofstream(backup_) << "an older backup";
+    fs::permissions(backup_, fs::perms(0644));
+    const fs::path otherName = home_.root() / "older backup.txt";
+    fs::create_hard_link(backup_, otherName);
+    runJobToItsEnd();
+    EXPECT_EQ(contentOf(backup_), "last text");
+    EXPECT_EQ(fs::status(backup_).permissions(), fs::perms(0600));
+    // Renamed over the old backup, not written into it.
+    EXPECT_EQ(contentOf(otherName), "an older backup");
+    EXPECT_TRUE(partialBackups().empty());
+}
+
+TEST_F(DeferredDeleterTest, ALinkAtTheBackupPathIsNeverWrittenThrough)
+{
+    const fs::path usersFile = home_.root() / "notes.txt";
+    std::ofstream(usersFile) << "the user's own text";
+    fs::permissions(usersFile, fs::perms(0644));
+    const struct {
+        const char* name;
+        fs::path target;
+    } cases[] = {
+        {"a link to a file of the user's", usersFile},
+        {"a link to nothing yet", home_.root() / "not there.txt"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(file_) << "last text";
+        fs::remove(backup_);
+        fs::create_symlink(c.target, backup_);
+        runJobToItsEnd();
+        EXPECT_FALSE(fs::exists(file_)) << c.name;
+        EXPECT_TRUE(fs::is_symlink(backup_)) << c.name;
+        EXPECT_EQ(fs::read_symlink(backup_), c.target) << c.name;
+        EXPECT_TRUE(partialBackups().empty()) << c.name;
+    }
+    EXPECT_EQ(contentOf(usersFile), "the user's own text");
+    EXPECT_EQ(fs::status(usersFile).permissions(), fs::perms(0644));
+    EXPECT_FALSE(fs::exists(home_.root() / "not there.txt"));
 }
 
 } // namespace
