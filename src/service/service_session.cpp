@@ -120,7 +120,9 @@ HRESULT CService::OnChangeNotification()
     FileDescriptor carbonCopy;
     if (settings_.CarbonCopy && !settings_.CarbonCopyFile.isEmpty()) {
         const std::string copyPath = toNarrow(settings_.CarbonCopyFile);
-        carbonCopy = FileDescriptor(::open(copyPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        // Never through a link: one planted there would have the page's text written wherever it leads.
+        carbonCopy =
+            FileDescriptor(::open(copyPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!carbonCopy.valid())
             return hresultFromErrno(errno, copyPath);
     }

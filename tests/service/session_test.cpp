@@ -3,6 +3,7 @@
 
 #include "service/change_notifier.h"
 
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <sys/stat.h>
@@ -155,6 +156,30 @@ TEST_F(SessionTest, ContentsReadBackByCodePage)
     control().renameOver(std::string("a\0\0\0b\0", 6));  // the text ends at the zero unit
     ASSERT_TRUE(waitForWrites(*box, 3));
     EXPECT_EQ(box->value(), utf8("a"));
+    page->close();
+    control().exit();
+    EXPECT_TRUE(waitForSessionEnd(*service));
+}
+
+TEST_F(SessionTest, ALinkAtTheCarbonCopyPathIsNeverWrittenThrough)
+{
+    const fs::path usersFile = home_.root() / "notes.txt";
+    std::ofstream(usersFile) << "the user's own text";
+    const fs::path copy = home_.root() / "copy.txt";
+    fs::create_symlink(usersFile, copy);
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = newService();
+    service->put_CarbonCopy(1);
+    service->put_CarbonCopyFile(QString::fromStdString(copy.string()));
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+
+    // Handled here, before the watcher's notice of the save reaches the main thread's loop.
+    std::ofstream(service->temporaryFilePath(), std::ios::binary | std::ios::app) << " saved";
+    EXPECT_EQ(service->OnChangeNotification(), hresultFromErrno(ELOOP));
+    EXPECT_EQ(readFile(usersFile), "the user's own text");
+    EXPECT_EQ(fs::read_symlink(copy), usersFile);
+    EXPECT_TRUE(box->writes().empty());
     page->close();
     control().exit();
     EXPECT_TRUE(waitForSessionEnd(*service));
