@@ -96,16 +96,23 @@ HRESULT CService::startSession(const std::shared_ptr<Dispatchable>& element, boo
     temporaryFileStamp_ = stamp.value();
     if (const HRESULT hr = startEditor(); FAILED(hr))
         return hr;
+    // Active before the deleter starts: an editor that ends at once lets the deleter end the
+    // session before Register returns, and that end must not be undone here.
+    SetActive(true);
+    const auto notStarted = [this](HRESULT hr) {
+        std::lock_guard lock(sessionLock_);
+        settings_.Active = 0;
+        return hr;
+    };
     if (settings_.DeleteTemporaryFile)
         startDeleter();
     const auto self = std::dynamic_pointer_cast<IService>(weak_from_this().lock());
     if (!self)
-        return E_UNEXPECTED;
+        return notStarted(E_UNEXPECTED);
     if (const HRESULT hr = changeNotifier().AddService(self); FAILED(hr))
-        return hr;
+        return notStarted(hr);
     if (const HRESULT hr = ConnectWindowEvents(); FAILED(hr))
-        return hr;
-    SetActive(true);
+        return notStarted(hr);
     watchPageProcesses();
     return S_OK;
 }

@@ -220,6 +220,24 @@ TEST_F(SessionTest, EditorClosedByTheUserWhileThePageStays)
     EXPECT_EQ(activeOf(*service), 0);
 }
 
+// An editor that fails at once: its session may end while Register is still connecting to the
+// page's window (slow over the bus, made slow here), and that end must stand.
+TEST_F(SessionTest, AnEditorThatEndsAtOnceEndsItsSession)
+{
+    auto page = TestPage::create(utf8("t"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = std::make_shared<CService>();
+    service->put_EditorProgramFile(utf8("/bin/false"));
+    page->beforeAdvise = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!service->temporaryFilePath().empty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    EXPECT_TRUE(service->temporaryFilePath().empty()) << "the deleter did not end the session during Register";
+    EXPECT_EQ(activeOf(*service), 0);
+}
+
 TEST_F(SessionTest, WithoutDeleteTemporaryFileTheFileStays)
 {
     globalSettings().LastDeletedFileBackup = (home_.root() / "backup.txt").string();

@@ -54,6 +54,8 @@ public:
                 *pdwCookie = 0;
             return hr;
         }
+        if (const auto page = page_.lock(); page && page->beforeAdvise)
+            page->beforeAdvise();
         return ConnectionPoint::Advise(pUnkSink, pdwCookie);
     }
 

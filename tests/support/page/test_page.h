@@ -18,6 +18,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 namespace quillbrook::testing {
@@ -52,6 +53,9 @@ public:
     const QString& URL() const { return url_; }
 
     PageFailures failures;
+    // Called when a sink is advised on the window, before it is; a page over the bus answers
+    // later than one in process, which a test can stand in for here.
+    std::function<void()> beforeAdvise;
 
     // From now on every member of every object of this page answers `hr`, as calls into a page
     // that went away do.
