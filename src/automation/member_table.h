@@ -151,9 +151,11 @@ HRESULT callMember(Dispatchable& target, std::span<const Variant> args, Variant*
 // Not constexpr: a table that reaches it does not compile, and the message shows in the error.
 inline void invalidMemberTable(const char* /*why*/) {}
 
+// constexpr rather than consteval: it is only called by the consteval builders below, which keep
+// it at compile time, and clang 14 refuses a consteval call on their parameters.
 template <auto Member>
-consteval MemberInfo describeMember(std::u16string_view name, DISPID id, MemberKind kind,
-                              std::initializer_list<ParamInfo> params, std::u16string_view help)
+constexpr MemberInfo describeMember(std::u16string_view name, DISPID id, MemberKind kind,
+                                    std::initializer_list<ParamInfo> params, std::u16string_view help)
 {
     using Sig = Signature<decltype(Member)>;
     if (Sig::inArity > MemberInfo::kMaxParameters)
