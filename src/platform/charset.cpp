@@ -1,7 +1,5 @@
 #include "platform/charset.h"
 
-#include <QStringDecoder>
-
 #include <cerrno>
 #include <iconv.h>
 #include <langinfo.h>
@@ -10,10 +8,16 @@ namespace quillbrook {
 namespace {
 
 // QString::fromUtf8 drops a leading EF BB BF; here it is the character U+FEFF like any other.
+// The marks in front are taken as characters and the rest, which starts with none, is left to
+// fromUtf8, whose fast path QStringDecoder lacks.
 QString fromUtf8(std::string_view bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    constexpr std::string_view mark = "\xEF\xBB\xBF";
+    qsizetype marks = 0;
+    for (; bytes.substr(0, mark.size()) == mark; bytes.remove_prefix(mark.size()))
+        ++marks;
+    const QString rest = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return marks == 0 ? rest : QString(marks, QChar(0xFEFF)) + rest;
 }
 
 bool isUtf8Name(const std::string& charset)
