@@ -59,6 +59,24 @@ describe('a session on a text area', () => {
   });
 });
 
+describe('texts that break codecs and buses', () => {
+  // A text area keeps LF only; the rest travels as it is: a leading U+FEFF, emoji at both ends and
+  // next to Japanese, through the page, the host, the bus, the UTF-8 file and back.
+  test('every character arrives exactly, in the file and back in the page', TEST_OPTIONS, async () => {
+    const page = await openPage('/textarea', 'Hostile');
+    const original = '\uFEFF😀 BOM first, café\n日本語の見出し 😀';
+    await page.evaluate((text) => { document.querySelector('#box').value = text; }, original);
+    const editor = await startSession(page, 'Hostile');
+    assert.deepEqual(fs.readFileSync(editor.file), Buffer.from(original, 'utf8'));
+
+    const saved = '\uFEFF😀 saved\n' + '😀'.repeat(1000) + '\n日本語 😀';
+    editor.save(saved, 'rename');
+    assert.ok(await waitForValue(page, '#box', saved) > 0, 'the saved text did not reach the page whole');
+    await page.close();
+    await expectSessionEnd(editor);
+  });
+});
+
 describe('other text boxes and page ends', () => {
   test('a text input is edited like a text area', TEST_OPTIONS, async () => {
     const page = await openPage('/input', 'Subject');
