@@ -20,11 +20,14 @@ const TIMEOUT = { timeout: 90000 };
 // Hooks have no limit of their own: a browser that never shows the extension must fail, not hang.
 const HOOK_TIMEOUT = { timeout: 90000 };
 
-// An editor that names its file, then saves or ends when the test says so through its FIFO.
+// An editor that names its file, then saves or ends when the test says so through its FIFO. It
+// holds the FIFO open for reading and writing all along: opened afresh for each command, it could
+// meet the test's writer of the last command still there, and read the end of the input.
 const EDITOR = `#!/bin/sh
 folder=$(dirname "$0")
 printf '%s\\n' "$1" > "$folder/editing.new" && mv "$folder/editing.new" "$folder/editing"
-while read -r command text < "$folder/commands"; do
+exec 3<>"$folder/commands"
+while read -r command text <&3; do
   case $command in
     save) printf '%s' "$text" > "$1" ;;
     exit) exit 0 ;;
