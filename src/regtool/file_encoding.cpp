@@ -1,6 +1,6 @@
 #include "regtool/file_encoding.h"
 
-#include "regtool/reg_file.h"
+#include "platform/charset.h"
 #include "regtool/utf16le.h"
 
 #include <algorithm>
@@ -17,7 +17,7 @@ std::string encodeRegFile(std::string_view text, RegFileEncoding encoding)
 {
     if (encoding == RegFileEncoding::Utf8)
         return std::string(text);
-    const QString lines = wideFromUtf8(text).replace(QChar(u'\n'), QStringLiteral("\r\n"));
+    const QString lines = decodeCharset(text, "UTF-8").replace(QChar(u'\n'), QStringLiteral("\r\n"));
     return std::string(utf16ByteOrderMark) + utf16leBytes(lines);
 }
 

@@ -4,38 +4,21 @@
 #include "regtool/utf16le.h"
 #include "regtool/value_text.h"
 
-#include <QStringDecoder>
-
 namespace quillbrook::regtool {
 
 std::string utf8FromNarrow(std::string_view narrow)
 {
-    return wideFromNarrow(narrow).toUtf8().toStdString();
+    return toWide(narrow).toUtf8().toStdString();
 }
 
 std::string narrowFromUtf8(std::string_view utf8)
 {
-    return toNarrow(wideFromUtf8(utf8));
-}
-
-// Qt's UTF-8 decoder, under toWide too, drops a leading U+FEFF as a byte order mark; decoding
-// behind a space keeps it, in every charset.
-QString wideFromNarrow(std::string_view narrow)
-{
-    QString wide = toWide(" " + std::string(narrow));
-    wide.remove(0, 1);
-    return wide;
-}
-
-QString wideFromUtf8(std::string_view utf8)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    return toNarrow(decodeCharset(utf8, "UTF-8"));
 }
 
 bool survivesTheFile(std::string_view narrow)
 {
-    return toNarrow(wideFromNarrow(narrow)) == narrow;
+    return toNarrow(toWide(narrow)) == narrow;
 }
 
 bool hexDataIsUtf16(RegistryType type)
@@ -45,7 +28,7 @@ bool hexDataIsUtf16(RegistryType type)
 
 std::string utf16FromStoredText(RegistryType type, std::string_view stored)
 {
-    std::string units = utf16leBytes(wideFromNarrow(stored));
+    std::string units = utf16leBytes(toWide(stored));
     if (type == REG_EXPAND_SZ)
         units.append(2, '\0');
     return units;

@@ -4,7 +4,6 @@
 
 #include "platform/hive.h"
 
-#include <QString>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,8 +16,6 @@ inline constexpr std::string_view regFileHeader = "Windows Registry Editor Versi
 // U+FEFF is a character of the name or string here, never a byte order mark to drop.
 std::string utf8FromNarrow(std::string_view narrow);
 std::string narrowFromUtf8(std::string_view utf8);
-QString wideFromNarrow(std::string_view narrow);
-QString wideFromUtf8(std::string_view utf8);
 
 // Whether narrow text goes into a file and comes back as the same bytes: not when they are not
 // text in the process charset.
