@@ -2,6 +2,7 @@
 // value through the host's JSON, the bus and the server into the temporary file, then an editor's
 // save back through the server, the bus and the host to the page, for every code page.
 #include "host_fixture.h"
+#include "service/code_units.h"
 
 #include <QtEndian>
 
@@ -12,12 +13,6 @@ struct HostileText {
     const char* name;
     QString text;
 };
-
-QString units(std::initializer_list<char16_t> list)
-{
-    // Not QString::fromUtf16, which would drop a leading U+FEFF as a byte-order mark.
-    return QString(reinterpret_cast<const QChar*>(std::data(list)), static_cast<qsizetype>(list.size()));
-}
 
 std::vector<HostileText> hostileTexts()
 {
