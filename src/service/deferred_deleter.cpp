@@ -6,17 +6,6 @@
 #include <unistd.h>
 
 namespace quillbrook {
-namespace {
-
-// A new backup takes the old one's place whole, and a link planted at its path is never written
-// through. Failures stay silent: the recovery store keeps the session's last text as well.
-void backUp(const std::string& temporaryFile, const std::string& backupPath)
-{
-    if (const auto text = readRegularFile(temporaryFile); text.ok())
-        replaceRegularFile(backupPath, text.value());
-}
-
-} // namespace
 
 DeferredDeleter::~DeferredDeleter()
 {
@@ -66,10 +55,16 @@ void DeferredDeleter::run(const Job& job)
         return;
     }
     const std::string path = job.temporaryFilePath ? job.temporaryFilePath() : std::string();
-    if (!job.backupPath.empty() && !path.empty())
-        backUp(path, job.backupPath);
-    if (!path.empty() && (!job.beforeDelete || job.beforeDelete(path)))
-        unlink(path.c_str());
+    if (!path.empty()) {
+        // Read once, for the backup and for whoever keeps the last text.
+        const auto text = readRegularFile(path);
+        // A new backup takes the old one's place whole, and a link planted at its path is never
+        // written through. Failures stay silent: the recovery store keeps the last text as well.
+        if (!job.backupPath.empty() && text.ok())
+            replaceRegularFile(job.backupPath, text.value());
+        if (!job.beforeDelete || job.beforeDelete(text.ok() ? std::string_view(text.value()) : std::string_view()))
+            unlink(path.c_str());
+    }
     if (job.finished)
         job.finished();
     markEnded();

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace quillbrook {
@@ -29,8 +30,9 @@ public:
         std::string backupPath;
         // The file to delete, read when it is deleted.
         std::function<std::string()> temporaryFilePath;
-        // Runs after the backup, before the deletion; false keeps the file where it is.
-        std::function<bool(const std::string& path)> beforeDelete;
+        // Runs after the backup, before the deletion, with the file's bytes as the backup read
+        // them (empty when it could not be read); false keeps the file where it is.
+        std::function<bool(std::string_view bytes)> beforeDelete;
         // Runs on the deleter thread once the file is gone: the end of the session's bookkeeping.
         std::function<void()> finished;
     };

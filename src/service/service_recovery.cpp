@@ -6,7 +6,6 @@
 #include "interfaces/text_box.h"
 #include "platform/charset.h"
 #include "platform/file_descriptor.h"
-#include "platform/file_io.h"
 #include "platform/file_stamp.h"
 #include "recovery/recovery_store.h"
 #include "recovery/session_ledger.h"
@@ -112,10 +111,8 @@ void CService::prepareDeleterJob(DeferredDeleter::Job& job, const std::shared_pt
         tellEditorHandedOff(editorCommand);
         waitForEither(*pageGone, stop);
     };
-    job.beforeDelete = [origin = origin_, ledgerEntry, handedOff](const std::string& file) {
-        const auto bytes = readRegularFile(file);
-        if (bytes.ok() && !bytes.value().empty()
-            && !RecoveryStore::forCurrentUser().keep(KeptBecause::SessionEnded, origin, bytes.value()).ok())
+    job.beforeDelete = [origin = origin_, ledgerEntry, handedOff](std::string_view bytes) {
+        if (!bytes.empty() && !RecoveryStore::forCurrentUser().keep(KeptBecause::SessionEnded, origin, bytes).ok())
             return false;  // left for the next server's start to keep
         // An editor that holds the file may save it again after the deletion; the entry lets the
         // next server's start find that file.
