@@ -236,6 +236,7 @@ TEST_F(SessionTest, AnEditorThatEndsAtOnceEndsItsSession)
     ASSERT_EQ(service->Register(box->element()), S_OK);
     EXPECT_TRUE(service->temporaryFilePath().empty()) << "the deleter did not end the session during Register";
     EXPECT_EQ(activeOf(*service), 0);
+    page->close();  // drops the service's sink, which holds the page
 }
 
 TEST_F(SessionTest, WithoutDeleteTemporaryFileTheFileStays)
