@@ -146,23 +146,18 @@ Browser.prototype.restoreText = async function restoreText(page, selector, menuI
   return command;
 };
 
-// Waits, through the page's own input events, until the element holds `expected`; answers the
-// events' count, so that a test can tell the page was told.
+// Waits, through the page's own input events, until the element holds `expected`; answers how many
+// input events since the page loaded carried it, so that a test can tell the page was told.
 export function waitForValue(page, selector, expected) {
   return page.evaluate(([wanted, text]) => new Promise((resolve) => {
     const element = document.querySelector(wanted);
-    let events = 0;
     const check = () => {
       if (element.value !== text)
         return;
-      element.removeEventListener('input', onInput);
-      resolve(events);
+      element.removeEventListener('input', check);
+      resolve((window.inputsSeen ?? []).filter((seen) => seen === text).length);
     };
-    const onInput = () => {
-      ++events;
-      check();
-    };
-    element.addEventListener('input', onInput);
+    element.addEventListener('input', check);
     check();
   }), [selector, expected]);
 }

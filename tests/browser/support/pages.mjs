@@ -3,8 +3,13 @@ import http from 'node:http';
 
 const escape = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
 
+// Every page records the value each input event saw, so that a test can ask whether the page was
+// told of a text even when the text arrived before the test began to wait for it.
+const RECORD_INPUTS = `<script>window.inputsSeen = [];
+document.addEventListener('input', (event) => inputsSeen.push(event.target.value ?? event.target.textContent), true);</script>`;
+
 function document(title, body) {
-  return `<!DOCTYPE html><html><head><meta charset="utf-8"><title>${escape(title)}</title></head><body>${body}</body></html>`;
+  return `<!DOCTYPE html><html><head><meta charset="utf-8"><title>${escape(title)}</title>${RECORD_INPUTS}</head><body>${body}</body></html>`;
 }
 
 // Each page takes its title from ?title=, so that tabs and temporary files can be told apart.
