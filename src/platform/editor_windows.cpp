@@ -3,7 +3,9 @@
 #include "platform/x11_connection.h"
 
 #include <algorithm>
+#include <cctype>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -17,13 +19,33 @@ struct Atoms {
     xcb_atom_t wmDeleteWindow;
     xcb_atom_t wmState;
     xcb_atom_t netClientList;
+    xcb_atom_t wmClass;
 };
 
 Atoms lookUpAtoms(const x11::Connection& connection)
 {
     const auto found = connection.atoms(
         {"_NET_WM_PID", "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_STATE", "_NET_CLIENT_LIST"}, true);
-    return {found[0], found[1], found[2], found[3], found[4]};
+    return {found[0], found[1], found[2], found[3], found[4], XCB_ATOM_WM_CLASS};
+}
+
+// Terminal emulators by the instance or class name of their windows, in lower case: the ones
+// Debian packages and the common others.
+constexpr std::string_view kTerminalClasses[] = {
+    "xterm", "uxterm", "lxterm", "kterm", "urxvt", "rxvt", "aterm", "mrxvt", "eterm",
+    "gnome-terminal", "gnome-terminal-server", "org.gnome.console", "kgx", "org.gnome.ptyxis",
+    "mate-terminal", "xfce4-terminal", "lxterminal", "qterminal", "konsole", "yakuake",
+    "alacritty", "kitty", "terminator", "tilix", "com.gexperts.tilix", "terminology", "st",
+    "st-256color", "sakura", "termite", "roxterm", "guake", "tilda", "cool-retro-term",
+    "org.wezfurlong.wezterm", "wezterm", "deepin-terminal", "foot", "footclient", "x-terminal-emulator",
+};
+
+std::string lowerCase(std::string_view text)
+{
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
 }
 
 // For each window directly below the root, the client window it stands for: itself when it
@@ -93,17 +115,29 @@ bool contains(const x11::Property32& values, std::uint32_t value)
 
 } // namespace
 
-std::size_t closeEditorWindows(pid_t editorProcess)
+bool isTerminalWindowClass(std::string_view wmClass)
+{
+    while (!wmClass.empty()) {
+        const std::size_t end = std::min(wmClass.find('\0'), wmClass.size());
+        const std::string name = lowerCase(wmClass.substr(0, end));
+        if (std::find(std::begin(kTerminalClasses), std::end(kTerminalClasses), name) != std::end(kTerminalClasses))
+            return true;
+        wmClass.remove_prefix(std::min(end + 1, wmClass.size()));
+    }
+    return false;
+}
+
+EditorWindowsAsked closeEditorWindows(pid_t editorProcess)
 {
     if (editorProcess <= 0)
-        return 0;
+        return {};
     const auto connection = x11::Connection::open();
     if (!connection)
-        return 0;
+        return {};
     const Atoms atoms = lookUpAtoms(*connection);
     // Atoms nobody has interned yet cannot be on any window, so there is nothing to ask.
     if (atoms.netWmPid == XCB_ATOM_NONE || atoms.wmProtocols == XCB_ATOM_NONE || atoms.wmDeleteWindow == XCB_ATOM_NONE)
-        return 0;
+        return {};
 
     std::vector<xcb_window_t> candidates;
     for (const auto root : connection->roots()) {
@@ -118,15 +152,18 @@ std::size_t closeEditorWindows(pid_t editorProcess)
     }
 
     const auto protocols = x11::readProperty32(*connection, editorWindows, atoms.wmProtocols, XCB_ATOM_ATOM);
-    std::size_t asked = 0;
+    const auto classes = x11::readStringProperty(*connection, editorWindows, atoms.wmClass);
+    EditorWindowsAsked result;
     for (std::size_t i = 0; i < editorWindows.size(); ++i) {
-        if (contains(protocols[i], atoms.wmDeleteWindow)) {
+        if (classes[i] && isTerminalWindowClass(*classes[i])) {
+            ++result.terminalsLeftOpen;
+        } else if (contains(protocols[i], atoms.wmDeleteWindow)) {
             askToClose(*connection, editorWindows[i], atoms);
-            ++asked;
+            ++result.asked;
         }
     }
     connection->sync();
-    return asked;
+    return result;
 }
 
 std::uint32_t foregroundWindow()

@@ -84,6 +84,27 @@ std::vector<Property32> readProperty32(const Connection& connection, std::span<c
     return result;
 }
 
+std::vector<std::optional<std::string>> readStringProperty(const Connection& connection,
+                                                           std::span<const xcb_window_t> windows, xcb_atom_t property)
+{
+    std::vector<xcb_get_property_cookie_t> cookies;
+    for (const auto window : windows)
+        cookies.push_back(xcb_get_property(connection.get(), false, window, property, XCB_ATOM_STRING, 0, maxPropertyItems));
+    std::vector<std::optional<std::string>> result;
+    for (const auto cookie : cookies) {
+        xcb_generic_error_t* error = nullptr;
+        const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection.get(), cookie, &error));
+        const Reply<xcb_generic_error_t> ownedError(error);
+        if (!reply || reply->type != XCB_ATOM_STRING || reply->format != 8) {
+            result.emplace_back();
+            continue;
+        }
+        const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
+        result.emplace_back(std::string(bytes, static_cast<std::size_t>(xcb_get_property_value_length(reply.get()))));
+    }
+    return result;
+}
+
 void writeProperty32(const Connection& connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                      std::span<const std::uint32_t> values)
 {

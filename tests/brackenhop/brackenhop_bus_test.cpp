@@ -32,7 +32,7 @@ TEST_F(BrackenhopOnBus, StartsQuillbrookAndReturnsWhenTheDialogIsDone)
     while (!closed && std::chrono::steady_clock::now() < deadline &&
            brackenhop.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
         if (const auto pid = serverPid())
-            closed = closeEditorWindows(*pid) > 0;
+            closed = closeEditorWindows(*pid).asked > 0;
     }
     EXPECT_TRUE(closed);
     const auto run = brackenhop.get();

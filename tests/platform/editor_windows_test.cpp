@@ -15,6 +15,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillbrook {
@@ -50,7 +51,7 @@ TEST_F(EditorWindowsTest, AskedEditorSavesAndExits)
     TestWindowProcess editor({"--save-on-close", saves.string(), "last words"});
     ASSERT_TRUE(editor.ready());
 
-    EXPECT_EQ(closeEditorWindows(editor.pid()), 1u);
+    EXPECT_EQ(closeEditorWindows(editor.pid()).asked, 1u);
     EXPECT_TRUE(exitedCleanly(editor.waitForExit()));
     EXPECT_EQ(readFile(saves), "last words\n");
 }
@@ -61,7 +62,7 @@ TEST_F(EditorWindowsTest, EveryWindowOfTheEditorIsAsked)
     TestWindowProcess editor({"--windows", "3"});
     ASSERT_TRUE(editor.ready());
 
-    EXPECT_EQ(closeEditorWindows(editor.pid()), 3u);
+    EXPECT_EQ(closeEditorWindows(editor.pid()).asked, 3u);
     EXPECT_TRUE(exitedCleanly(editor.waitForExit()));
 }
 
@@ -72,7 +73,7 @@ TEST_F(EditorWindowsTest, OtherProcessesWindowsAreLeftAlone)
     ASSERT_TRUE(editor.ready());
     ASSERT_TRUE(bystander.ready());
 
-    EXPECT_EQ(closeEditorWindows(editor.pid()), 1u);
+    EXPECT_EQ(closeEditorWindows(editor.pid()).asked, 1u);
     EXPECT_TRUE(exitedCleanly(editor.waitForExit()));
     EXPECT_EQ(bystander.linesBeforePong(), Lines{});
     EXPECT_TRUE(bystander.running());
@@ -83,7 +84,7 @@ TEST_F(EditorWindowsTest, WindowsWithoutTheDeleteProtocolStayOpen)
     TestWindowProcess editor({"--no-delete-protocol"});
     ASSERT_TRUE(editor.ready());
 
-    EXPECT_EQ(closeEditorWindows(editor.pid()), 0u);
+    EXPECT_EQ(closeEditorWindows(editor.pid()).asked, 0u);
     EXPECT_EQ(editor.linesBeforePong(), Lines{});
     EXPECT_TRUE(editor.running());
 }
@@ -94,9 +95,32 @@ TEST_F(EditorWindowsTest, EditorThatCancelsTheCloseKeepsRunning)
     TestWindowProcess editor({"--ignore-close"});
     ASSERT_TRUE(editor.ready());
 
-    EXPECT_EQ(closeEditorWindows(editor.pid()), 1u);
+    EXPECT_EQ(closeEditorWindows(editor.pid()).asked, 1u);
     EXPECT_EQ(editor.linesBeforePong(), Lines{"close-requested"});
     EXPECT_TRUE(editor.running());
+}
+
+TEST_F(EditorWindowsTest, TerminalWindowsAreLeftOpenAndCounted)
+{
+    // Closing a terminal would end the editor inside it without asking to save.
+    TestWindowProcess terminal({"--class", "XTerm"});
+    ASSERT_TRUE(terminal.ready());
+
+    const EditorWindowsAsked result = closeEditorWindows(terminal.pid());
+    EXPECT_EQ(result.asked, 0u);
+    EXPECT_EQ(result.terminalsLeftOpen, 1u);
+    EXPECT_EQ(terminal.linesBeforePong(), Lines{});
+    EXPECT_TRUE(terminal.running());
+}
+
+TEST(TerminalWindowClass, NamesTerminalsByInstanceOrClassWhateverTheirCase)
+{
+    using namespace std::string_view_literals;
+    for (const auto wmClass : {"xterm\0XTerm\0"sv, "gnome-terminal-server\0Gnome-terminal\0"sv,
+                               "konsole\0konsole\0"sv, "Alacritty\0Alacritty\0"sv, "kitty"sv, "\0URxvt\0"sv})
+        EXPECT_TRUE(isTerminalWindowClass(wmClass)) << wmClass;
+    for (const auto wmClass : {"mousepad\0Mousepad\0"sv, "gvim\0Gvim\0"sv, ""sv, "\0\0"sv, "xterminal\0X\0"sv})
+        EXPECT_FALSE(isTerminalWindowClass(wmClass)) << wmClass;
 }
 
 TEST_F(EditorWindowsTest, ProcessesWithoutWindowsAskNothing)
@@ -104,7 +128,7 @@ TEST_F(EditorWindowsTest, ProcessesWithoutWindowsAskNothing)
     TestWindowProcess someEditor;
     ASSERT_TRUE(someEditor.ready());
     for (const pid_t process : {pid_t{0}, pid_t{-1}, getpid()})
-        EXPECT_EQ(closeEditorWindows(process), 0u) << "process " << process;
+        EXPECT_EQ(closeEditorWindows(process).asked, 0u) << "process " << process;
     EXPECT_EQ(someEditor.linesBeforePong(), Lines{});
 }
 
@@ -161,7 +185,7 @@ TEST_F(WindowManagerStandInTest, ClientsInsideFramesAreFound)
     // Some window managers nest the client a level deeper, inside a decoration window.
     reparent(windows[1], frame(frame(root)), true);
 
-    EXPECT_EQ(closeEditorWindows(editor.pid()), 2u);
+    EXPECT_EQ(closeEditorWindows(editor.pid()).asked, 2u);
     EXPECT_TRUE(exitedCleanly(editor.waitForExit()));
 }
 
@@ -175,7 +199,7 @@ TEST_F(WindowManagerStandInTest, ClientListOfTheWindowManagerIsUsed)
     reparent(windows[0], frame(connection_->defaultRoot()), false);
     setOnRoot("_NET_CLIENT_LIST", XCB_ATOM_WINDOW, {windows[0]});
 
-    EXPECT_EQ(closeEditorWindows(editor.pid()), 1u);
+    EXPECT_EQ(closeEditorWindows(editor.pid()).asked, 1u);
     EXPECT_TRUE(exitedCleanly(editor.waitForExit()));
 }
 
@@ -214,7 +238,7 @@ TEST(EditorWindowsWithoutDisplayTest, NothingHappens)
                                 std::optional<std::string>(unusedDisplay())}) {
         TemporaryHome home;
         home.setEnvironment("DISPLAY", display);
-        EXPECT_EQ(closeEditorWindows(getpid()), 0u) << "DISPLAY=" << display.value_or("(unset)");
+        EXPECT_EQ(closeEditorWindows(getpid()).asked, 0u) << "DISPLAY=" << display.value_or("(unset)");
         EXPECT_EQ(foregroundWindow(), 0u) << "DISPLAY=" << display.value_or("(unset)");
     }
 }

@@ -3,6 +3,7 @@
 //
 //   quillbrook-test-window [--windows N] [--no-delete-protocol] [--ignore-close]
 //                          [--save-on-close FILE TEXT] [--ready-file FILE] [--no-stdin]
+//                          [--class NAME]
 //
 // Each window carries _NET_WM_PID and, unless --no-delete-protocol, takes part in
 // WM_DELETE_WINDOW. Once every window is mapped it prints "ready". Each WM_DELETE_WINDOW it
@@ -14,7 +15,8 @@
 // program before the ping has been handled, so a test can tell that a message did not come;
 // "windows" answers "windows ID..." in decimal. The program exits when stdin closes, so a test
 // never leaves it running. Started as an editor by the system under test, it has no stdin of the
-// test's: --no-stdin ignores stdin, and --ready-file appends "ready" to FILE as well.
+// test's: --no-stdin ignores stdin, and --ready-file appends "ready" to FILE as well. --class
+// gives the windows NAME as their WM_CLASS, to stand for another kind of program (a terminal).
 #include "platform/x11_connection.h"
 #include "editor_window.h"
 
@@ -43,6 +45,7 @@ struct Options {
     std::string saveText;
     std::string readyFile;
     bool useStdin = true;
+    std::string windowClass;
 };
 
 std::optional<Options> parseOptions(int argc, char** argv)
@@ -62,6 +65,8 @@ std::optional<Options> parseOptions(int argc, char** argv)
             options.ignoreClose = true;
         } else if (args[i] == "--ready-file" && hasValue) {
             options.readyFile = args[++i];
+        } else if (args[i] == "--class" && hasValue) {
+            options.windowClass = args[++i];
         } else if (args[i] == "--no-stdin") {
             options.useStdin = false;
         } else if (args[i] == "--save-on-close" && i + 2 < args.size()) {
@@ -135,7 +140,8 @@ private:
     void open()
     {
         windows_.push_back(testing::openEditorWindow(connection_, "quillbrook-test-window", netWmPid_, wmProtocols_,
-                                                     options_.deleteProtocol ? wmDeleteWindow_ : xcb_atom_t{XCB_ATOM_NONE}));
+                                                     options_.deleteProtocol ? wmDeleteWindow_ : xcb_atom_t{XCB_ATOM_NONE},
+                                                     options_.windowClass));
     }
 
     // Handles every event `next` yields; false once the last window has closed.
@@ -218,7 +224,7 @@ int main(int argc, char** argv)
     const auto options = parseOptions(argc, argv);
     if (!options) {
         std::fputs("usage: quillbrook-test-window [--windows N] [--no-delete-protocol] [--ignore-close]"
-                   " [--save-on-close FILE TEXT] [--ready-file FILE] [--no-stdin]\n",
+                   " [--save-on-close FILE TEXT] [--ready-file FILE] [--no-stdin] [--class NAME]\n",
                    stderr);
         return 2;
     }
