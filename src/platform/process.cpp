@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include "platform/child_output.h"
 #include "platform/child_reaper.h"
 #include "platform/command_line.h"
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -26,9 +28,12 @@ namespace {
 // every signal at its default action, like a freshly created process on the original platform.
 class SpawnSettings {
 public:
-    SpawnSettings()
+    // `standardError`, when not negative, becomes the child's descriptor 2.
+    explicit SpawnSettings(int standardError)
     {
         posix_spawn_file_actions_init(&actions_);
+        if (standardError >= 0)
+            posix_spawn_file_actions_adddup2(&actions_, standardError, STDERR_FILENO);
         posix_spawn_file_actions_addclosefrom_np(&actions_, 3);
         posix_spawnattr_init(&attributes_);
         sigset_t signals;
@@ -78,6 +83,52 @@ Win32Error descriptorError(int err)
 {
     return err == EMFILE || err == ENFILE ? ERROR_TOO_MANY_OPEN_FILES : win32ErrorFromErrno(err);
 }
+
+// This process's environment with the defaults it lacks; the strings stay owned by the result.
+class ChildEnvironment {
+public:
+    explicit ChildEnvironment(const std::vector<std::pair<std::string, std::string>>& defaults)
+    {
+        for (const auto& [name, value] : defaults)
+            if (!std::getenv(name.c_str()))
+                added_.push_back(name + "=" + value);
+        for (char** entry = environ; *entry; ++entry)
+            pointers_.push_back(*entry);
+        for (std::string& entry : added_)
+            pointers_.push_back(entry.data());
+        pointers_.push_back(nullptr);
+    }
+    char* const* get() const { return pointers_.data(); }
+
+private:
+    std::vector<std::string> added_;
+    std::vector<char*> pointers_;
+};
+
+// A pipe whose ends close with the object; the read end can be taken.
+class StandardErrorPipe {
+public:
+    explicit StandardErrorPipe(bool wanted)
+    {
+        if (wanted && ::pipe2(ends_, O_CLOEXEC) != 0)
+            ends_[0] = ends_[1] = -1;
+    }
+    ~StandardErrorPipe()
+    {
+        for (const int end : ends_)
+            if (end >= 0)
+                ::close(end);
+    }
+    StandardErrorPipe(const StandardErrorPipe&) = delete;
+    StandardErrorPipe& operator=(const StandardErrorPipe&) = delete;
+
+    bool failed(bool wanted) const { return wanted && ends_[0] < 0; }
+    int writeEnd() const { return ends_[1]; }
+    int takeReadEnd() { return std::exchange(ends_[0], -1); }
+
+private:
+    int ends_[2] = {-1, -1};
+};
 
 } // namespace
 
@@ -177,7 +228,7 @@ ChildProcess::Wait ChildProcess::waitForEndOrStop(const StopEvent& stop, std::ch
     }
 }
 
-Win32Result<ChildProcess> startProcess(const std::string& commandLine)
+Win32Result<ChildProcess> startProcess(const std::string& commandLine, const StartOptions& options)
 {
     auto parsed = parseCommandLine(commandLine);
     if (!parsed.ok())
@@ -188,15 +239,22 @@ Win32Result<ChildProcess> startProcess(const std::string& commandLine)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
+    const bool relayError = options.standardErrorTail != nullptr;
+    StandardErrorPipe errorPipe(relayError);
+    if (errorPipe.failed(relayError))
+        return descriptorError(errno);
     ReservedDescriptor forPidfd;
     if (!forPidfd.ok())
         return descriptorError(errno);
-    const SpawnSettings settings;
+    const SpawnSettings settings(errorPipe.writeEnd());
+    const ChildEnvironment environment(options.environmentDefaults);
     pid_t pid = 0;
     const int error = posix_spawn(&pid, command.programFile.c_str(), settings.actions(), settings.attributes(),
-                                  argv.data(), environ);
+                                  argv.data(), environment.get());
     if (error != 0)
         return error == ENOEXEC ? ERROR_BAD_EXE_FORMAT : win32ErrorFromErrno(error, command.programFile);
+    if (relayError)
+        relayOutput(errorPipe.takeReadEnd(), options.standardErrorTail);
 
     forPidfd.free();
     const int pidfd = pidfd_open(pid, 0);

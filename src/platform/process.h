@@ -8,9 +8,12 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillbrook {
 
@@ -18,6 +21,17 @@ namespace quillbrook {
 // closed) stands for no process and counts as ended. hasEnded, waitForEndOrStop and exitStatus
 // may be called from several threads at once; moving, closing and destroying may not overlap
 // with any other call.
+class OutputTail;
+
+// What a child gets beyond its command line.
+struct StartOptions {
+    // Variables set in the child's environment unless this process's environment has them.
+    std::vector<std::pair<std::string, std::string>> environmentDefaults;
+    // When set, the child's standard error is a pipe relayed into this tail and on to this
+    // process's standard error (see relayOutput).
+    std::shared_ptr<OutputTail> standardErrorTail;
+};
+
 class ChildProcess {
 public:
     enum class Wait { Ended, Stopped, TimedOut };
@@ -53,7 +67,7 @@ public:
     void close();
 
 private:
-    friend Win32Result<ChildProcess> startProcess(const std::string& commandLine);
+    friend Win32Result<ChildProcess> startProcess(const std::string& commandLine, const StartOptions& options);
     ChildProcess(pid_t pid, int pidfd) : pid_(pid), pidfd_(pidfd) {}
 
     bool reapIfEnded() const;
@@ -67,11 +81,12 @@ private:
 
 // Starts the program of `commandLine` (split and searched as parseCommandLine describes) with
 // argv[0] the program as written and the rest of argv from the command line, without a shell,
-// with this process's environment and working folder, its standard input, output and error, no
-// other descriptor, and default signal handling.
+// with this process's environment (and `options`' defaults) and working folder, its standard
+// input, output and error (unless `options` relays the error), no other descriptor, and default
+// signal handling.
 // Failures: those of parseCommandLine (ERROR_FILE_NOT_FOUND also for an empty command line),
 // ERROR_BAD_EXE_FORMAT for a file that is not a valid program, and the codes of the system's
 // other errors.
-Win32Result<ChildProcess> startProcess(const std::string& commandLine);
+Win32Result<ChildProcess> startProcess(const std::string& commandLine, const StartOptions& options = {});
 
 } // namespace quillbrook

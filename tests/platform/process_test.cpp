@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include "platform/child_output.h"
 #include "platform/child_reaper.h"
 
 #include <fcntl.h>
@@ -118,6 +119,51 @@ TEST_F(ProcessTest, ChildInheritsOnlyTheStandardDescriptors)
     EXPECT_EQ(readLines(descriptors), (Lines{"0 1 2"}));
 }
 
+TEST_F(ProcessTest, RelaysStandardErrorKeepingItsTailAndFillsOnlyMissingVariables)
+{
+    home_.setEnvironment("GDK_BACKEND", std::nullopt);
+    home_.setEnvironment("QT_QPA_PLATFORM", "wayland");
+    const fs::path seen = home_.root() / "seen";
+    const fs::path passedOn = home_.root() / "passed-on";
+    StartOptions options;
+    options.environmentDefaults = {{"GDK_BACKEND", "x11"}, {"QT_QPA_PLATFORM", "xcb"}};
+    options.standardErrorTail = std::make_shared<OutputTail>();
+    const int errors = open(passedOn.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    {
+        const ScopedDescriptor standardError(STDERR_FILENO, errors);
+        auto started = startProcess("/bin/sh -c \"echo $GDK_BACKEND $QT_QPA_PLATFORM > '" + seen.string()
+                                        + "'; head -c 5000 /dev/zero | tr '\\0' x >&2; printf '\\nlast words\\r\\n \\n' >&2;"
+                                          " exit 3\"",
+                                    options);
+        ASSERT_TRUE(started.ok()) << started.error();
+        ASSERT_EQ(started.value().waitForEndOrStop(stop_), ChildProcess::Wait::Ended);
+        EXPECT_EQ(started.value().exitStatus(), 3);
+        ASSERT_TRUE(options.standardErrorTail->waitForEnd(10s));
+    }
+    close(errors);
+    EXPECT_EQ(readLines(seen), Lines{"x11 wayland"});
+    EXPECT_EQ(options.standardErrorTail->lastLine(), "last words");
+    EXPECT_EQ(options.standardErrorTail->text().size(), OutputTail::kKeptBytes);
+    EXPECT_EQ(fs::file_size(passedOn), 5000u + 15u);
+}
+
+TEST(OutputTail, LastLineSkipsBlankLinesAndLineEnds)
+{
+    struct Case {
+        std::string written;
+        std::string lastLine;
+    };
+    const Case cases[] = {
+        {"", ""}, {"\n\n", ""}, {"only", "only"}, {"first\nsecond", "second"},
+        {"first\nsecond\r\n\t \n\n", "second"}, {"  indented  \n", "  indented  "},
+    };
+    for (const Case& c : cases) {
+        OutputTail tail;
+        tail.append(c.written);
+        EXPECT_EQ(tail.lastLine(), c.lastLine) << c.written;
+    }
+}
+
 TEST_F(ProcessTest, ReportsStartFailures)
 {
     const fs::path garbage = home_.root() / "garbage";
@@ -211,13 +257,18 @@ protected:
         home_.setEnvironment("DISPLAY", ":99");
     }
 
-    // Makes PATH a fresh folder holding the probe under each of `names`.
-    void install(const std::vector<std::string>& names)
+    // Makes PATH a fresh folder holding the probe under each of `names`, and an xdg-mime that
+    // names `defaultEditor` as the desktop's editor for plain text when there is one.
+    void install(const std::vector<std::string>& names, const std::optional<std::string>& defaultEditor = {})
     {
         const fs::path folder = home_.root() / ("path" + std::to_string(++installations_));
         fs::create_directories(folder);
         for (const std::string& name : names)
             fs::create_symlink(probe, folder / name);
+        if (defaultEditor) {
+            std::ofstream(folder / "xdg-mime") << "#!/bin/sh\necho " << *defaultEditor << "\n";
+            fs::permissions(folder / "xdg-mime", fs::perms::owner_all);
+        }
         home_.setEnvironment("PATH", folder.string());
     }
 
@@ -250,34 +301,45 @@ TEST_F(DefaultEditorTest, RunsQuillbrookEditorOnTheFile)
     EXPECT_EQ(readLines(record()), (Lines{probe, "--from-variable", "*", file()}));
 }
 
-TEST_F(DefaultEditorTest, RunsTheFirstInstalledEditorWithItsWaitingOption)
+TEST_F(DefaultEditorTest, RunsAnEditorInAProcessAndWindowOfItsOwn)
 {
     struct Case {
         std::vector<std::string> installed;
         std::optional<std::string> editorVariable;
         Lines expected; // the file follows
+        std::optional<std::string> defaultEditor = {};
     };
     const Case cases[] = {
         {{"gnome-text-editor"}, {}, {"gnome-text-editor", "--standalone"}},
-        {{"gedit"}, {}, {"gedit", "--wait"}},
-        {{"kate"}, {}, {"kate", "--block"}},
-        {{"xed"}, {}, {"xed", "--wait"}},
+        {{"gedit"}, {}, {"gedit", "--standalone"}},
+        {{"kate"}, {}, {"kate", "-n", "--block"}},
+        {{"xed"}, {}, {"xed", "--standalone"}},
+        {{"mousepad"}, {}, {"mousepad", "--disable-server"}},
         {{"featherpad"}, {}, {"featherpad", "--standalone"}},
-        {{"geany"}, {}, {"geany", "--new-instance"}},
-        {{"code"}, {}, {"code", "--wait"}},
-        {{"gvim"}, {}, {"gvim", "--nofork"}},
+        {{"geany"}, {}, {"geany", "-i"}},
+        {{"gvim"}, {}, {"gvim", "-f"}},
+        {{"emacs", "emacs-gtk"}, {}, {"emacs"}},
         {{"leafpad"}, {}, {"leafpad"}},
         {{"xedit"}, {}, {"xedit"}},
-        {{"xedit", "kate", "gedit"}, {}, {"gedit", "--wait"}},
+        {{"xedit", "kate", "gedit"}, {}, {"gedit", "--standalone"}},
         {{"xedit", "gnome-text-editor", "xterm", "nano"}, {}, {"gnome-text-editor", "--standalone"}},
+        // Its window is always another process's, and emacs-nox has no window at all.
+        {{"code", "xterm", "nano"}, {}, {"xterm", "-e", "nano"}},
+        {{"emacs", "xterm", "nano"}, {}, {"xterm", "-e", "nano"}},
         {{"xterm", "nano", "vi"}, {}, {"xterm", "-e", "nano"}},
         {{"xterm", "vi"}, {}, {"xterm", "-e", "vi"}},
         {{"xterm", "nano"}, "vim -p", {"xterm", "-e", "vim", "-p"}},
         {{"gnome-terminal", "nano"}, {}, {"gnome-terminal", "--wait", "--", "nano"}},
+        // The desktop's own choice first, when its editor is known and there.
+        {{"gedit", "mousepad"}, {}, {"mousepad", "--disable-server"}, "org.xfce.mousepad.desktop"},
+        {{"gedit", "kate"}, {}, {"kate", "-n", "--block"}, "org.kde.kate.desktop"},
+        {{"gedit"}, {}, {"gedit", "--standalone"}, "org.xfce.mousepad.desktop"},
+        {{"gedit", "code"}, {}, {"gedit", "--standalone"}, "code.desktop"},
     };
     for (const Case& c : cases) {
-        const std::string name = c.installed.front() + " among " + std::to_string(c.installed.size());
-        install(c.installed);
+        const std::string name = c.installed.front() + " among " + std::to_string(c.installed.size()) + ", default "
+                                 + c.defaultEditor.value_or("none");
+        install(c.installed, c.defaultEditor);
         home_.setEnvironment("EDITOR", c.editorVariable);
         EXPECT_EQ(runNotepad(), 0) << name;
         Lines expected = c.expected;
