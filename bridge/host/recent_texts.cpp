@@ -23,6 +23,9 @@ QJsonArray recentTextsList(const RecoveryStore& store)
     for (const RecoveredText& text : store.list()) {
         if (static_cast<std::size_t>(list.size()) == kRecentInMenu)
             break;
+        // An editor's swap or backup file is for quillbrook-recover, not for a text box.
+        if (text.reason == KeptBecause::SideFile)
+            continue;
         const auto bytes = store.bytesOf(text);
         if (!bytes.ok() || bytes.value().empty())
             continue;

@@ -10,13 +10,15 @@ QString reasonName(KeptBecause reason)
     case KeptBecause::Undelivered: return QStringLiteral("undelivered");
     case KeptBecause::SessionEnded: return QStringLiteral("ended");
     case KeptBecause::LeftBehind: return QStringLiteral("left");
+    case KeptBecause::SideFile: return QStringLiteral("side");
     }
     return {};
 }
 
 std::optional<KeptBecause> reasonFromName(const QString& name)
 {
-    for (const KeptBecause reason : {KeptBecause::Undelivered, KeptBecause::SessionEnded, KeptBecause::LeftBehind})
+    for (const KeptBecause reason : {KeptBecause::Undelivered, KeptBecause::SessionEnded, KeptBecause::LeftBehind,
+                                    KeptBecause::SideFile})
         if (reasonName(reason) == name)
             return reason;
     return std::nullopt;

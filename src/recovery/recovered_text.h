@@ -18,6 +18,8 @@ enum class KeptBecause {
     SessionEnded,
     // A temporary file that no running session owned, found when a server started.
     LeftBehind,
+    // A file an editor left beside the temporary file (a swap, auto-save or backup file).
+    SideFile,
 };
 
 struct TextOrigin {
@@ -38,6 +40,8 @@ struct RecoveredText {
     TextOrigin origin;
     // The text's bytes as the editor saved them (encoded by origin.codePage).
     std::string textPath;
+    // For an editor's side file: its name, which says which editor wrote it and how.
+    QString sideFile;
 };
 
 QString reasonName(KeptBecause reason);

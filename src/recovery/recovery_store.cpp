@@ -69,7 +69,7 @@ std::optional<RecoveredText> readEntry(const std::string& folder, const std::str
     if (!origin || !reason || !time.isDouble())
         return std::nullopt;
     return RecoveredText{id, static_cast<std::int64_t>(time.toDouble()), *reason, *origin,
-                         joinPath(folder, id + kTextSuffix)};
+                         joinPath(folder, id + kTextSuffix), object.value(QLatin1String("sideFile")).toString()};
 }
 
 } // namespace
@@ -98,12 +98,13 @@ Win32Error RecoveryStore::prepare() const
     return ERROR_SUCCESS;
 }
 
-Win32Result<RecoveredText> RecoveryStore::keep(KeptBecause reason, const TextOrigin& origin, std::string_view bytes)
+Win32Result<RecoveredText> RecoveryStore::keep(KeptBecause reason, const TextOrigin& origin, std::string_view bytes,
+                                               const QString& sideFile)
 {
     if (const Win32Error error = prepare())
         return error;
     const std::time_t now = std::time(nullptr);
-    RecoveredText text{newId(now), static_cast<std::int64_t>(now), reason, origin, {}};
+    RecoveredText text{newId(now), static_cast<std::int64_t>(now), reason, origin, {}, sideFile};
     text.textPath = joinPath(folder_, text.id + kTextSuffix);
     if (const Win32Error error = writeNewFile(text.textPath, bytes)) {
         ::unlink(text.textPath.c_str());
@@ -112,6 +113,8 @@ Win32Result<RecoveredText> RecoveryStore::keep(KeptBecause reason, const TextOri
     QJsonObject facts = originToJson(origin);
     facts.insert(QStringLiteral("reason"), reasonName(reason));
     facts.insert(QStringLiteral("time"), static_cast<double>(text.time));
+    if (!sideFile.isEmpty())
+        facts.insert(QStringLiteral("sideFile"), sideFile);
     const QByteArray json = QJsonDocument(facts).toJson(QJsonDocument::Indented);
     // Written aside and renamed into place, so that a listed entry is always whole.
     const std::string factsPath = joinPath(folder_, text.id + kFactsSuffix);

@@ -35,7 +35,9 @@ public:
     Win32Error prepare() const;
 
     // Keeps `bytes` with its facts, then drops what lies beyond the bounds (never the new entry).
-    Win32Result<RecoveredText> keep(KeptBecause reason, const TextOrigin& origin, std::string_view bytes);
+    // `sideFile` names an editor's side file that the bytes come from.
+    Win32Result<RecoveredText> keep(KeptBecause reason, const TextOrigin& origin, std::string_view bytes,
+                                    const QString& sideFile = {});
     // Every complete entry, newest first.
     std::vector<RecoveredText> list() const;
     // The entry `id`, or ERROR_FILE_NOT_FOUND.

@@ -1,5 +1,7 @@
 #include "recovery/session_ledger.h"
 
+#include "recovery/side_files.h"
+
 #include "platform/file_descriptor.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
@@ -116,6 +118,8 @@ std::vector<RecoveredText> SessionLedger::sweep(RecoveryStore& store)
         if (!runningSince.empty() && runningSince == startTime)
             continue;  // its server still runs: the session may too
         const std::string path = file.toStdString();
+        // What the session's editor left beside its file goes too, whatever became of the file.
+        keepSideFiles(store, path, *origin);
         const auto bytes = readRegularFile(path, static_cast<std::size_t>(-1));
         if (!bytes.ok()) {
             // Gone already, or a file this user may not read: nothing of it can be kept.

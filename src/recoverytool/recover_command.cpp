@@ -34,6 +34,7 @@ const char* reasonText(KeptBecause reason)
     case KeptBecause::Undelivered: return "not delivered";
     case KeptBecause::SessionEnded: return "session ended";
     case KeptBecause::LeftBehind: return "left behind";
+    case KeptBecause::SideFile: return "editor's side file";
     }
     return "";
 }
@@ -79,6 +80,8 @@ int show(const RecoveryStore& store, const std::string& which, bool raw, bool in
             << "\nmenu item: " << t.origin.menuItem.toStdString() << "\ntitle: " << t.origin.title.toStdString()
             << "\nurl: " << t.origin.url.toStdString() << "\ncode page: " << t.origin.codePage
             << "\nfile: " << t.textPath << '\n';
+        if (!t.sideFile.isEmpty())
+            out << "side file: " << t.sideFile.toStdString() << '\n';
         return 0;
     }
     const auto bytes = store.bytesOf(text.value());

@@ -4,7 +4,7 @@
 
 namespace quillbrook::resources {
 
-const std::array<StringTableEntry, 67> kStringTable = {{
+const std::array<StringTableEntry, 72> kStringTable = {{
     {100, u"Quillbrook",
      u"Quillbrook"},
     {101, u"Script Files Folder",
@@ -139,6 +139,16 @@ const std::array<StringTableEntry, 67> kStringTable = {{
      u"予期せず終了した Quillbrook サーバーが残した %s 件の編集中のテキストを %s に保管しました。"},
     {166, u"The page of \"%s\" went away while its text was open in the editor. When the editor closes, the text is kept in %s. Get it back with \"Recent texts\" in a text box's Quillbrook menu, or with quillbrook-recover.",
      u"エディタで編集中に「%s」のページがなくなりました。エディタを閉じると、テキストは %s に保管されます。テキストボックスの Quillbrook メニューの「最近のテキスト」か、quillbrook-recover で取り出せます。"},
+    {167, u"The editor stays open",
+     u"エディタは開いたままです"},
+    {168, u"The page of \"%s\" went away while its text was open in an editor in a terminal window. Quillbrook leaves the window open, because closing it would end the editor without asking to save. Save and quit the editor as usual: the text is then kept in %s. Get it back with \"Recent texts\" in a text box's Quillbrook menu, or with quillbrook-recover.",
+     u"ターミナルのウィンドウのエディタで編集中に「%s」のページがなくなりました。ウィンドウを閉じるとエディタが保存を確認せずに終了するため、Quillbrook はウィンドウを開いたままにします。いつものように保存してエディタを終了してください。テキストは %s に保管されます。テキストボックスの Quillbrook メニューの「最近のテキスト」か、quillbrook-recover で取り出せます。"},
+    {169, u"The editor did not start",
+     u"エディタを起動できませんでした"},
+    {170, u"%s ended at once with status %s.%s The file stays until the page goes away. Check the editor of the menu item, or set QUILLBROOK_EDITOR (see \"Editors\" in Quillbrook's documentation).",
+     u"%s はすぐに終了しました (終了コード %s)。%s ファイルはページが閉じられるまで残ります。メニュー項目のエディタを確認するか、QUILLBROOK_EDITOR を設定してください (Quillbrook の説明書の「エディタ」を参照)。"},
+    {171, u" It said: %s",
+     u"エディタの出力: %s"},
 }};
 
 } // namespace quillbrook::resources

@@ -12,6 +12,6 @@ struct StringTableEntry {
     std::u16string_view japanese;
 };
 
-extern const std::array<StringTableEntry, 67> kStringTable;
+extern const std::array<StringTableEntry, 72> kStringTable;
 
 } // namespace quillbrook::resources

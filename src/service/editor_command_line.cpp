@@ -1,5 +1,6 @@
 #include "service/editor_command_line.h"
 
+#include <cstdlib>
 #include <string_view>
 
 namespace quillbrook {
@@ -28,6 +29,15 @@ std::string buildEditorCommandLine(const std::string& program, std::string argum
     }
     expanded.append(arguments, position);
     return program + " " + expanded;
+}
+
+std::vector<std::pair<std::string, std::string>> editorEnvironmentDefaults()
+{
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* x11 = std::getenv("DISPLAY");
+    if (!wayland || !*wayland || !x11 || !*x11)
+        return {};
+    return {{"GDK_BACKEND", "x11"}, {"QT_QPA_PLATFORM", "xcb"}};
 }
 
 } // namespace quillbrook

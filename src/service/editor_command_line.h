@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillbrook {
 
@@ -11,5 +13,11 @@ namespace quillbrook {
 // The program is inserted as it is, without quotes.
 std::string buildEditorCommandLine(const std::string& program, std::string arguments,
                                    const std::string& temporaryFilePath);
+
+// Variables the editor gets unless the environment sets them. On a Wayland desktop that runs
+// Xwayland (WAYLAND_DISPLAY and DISPLAY both set), GTK and Qt editors are started on Xwayland:
+// a native Wayland window is out of every X11 client's sight, so it could not be asked to close
+// with the page.
+std::vector<std::pair<std::string, std::string>> editorEnvironmentDefaults();
 
 } // namespace quillbrook

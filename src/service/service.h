@@ -8,6 +8,8 @@
 #include "interfaces/ihtmldocument2.h"
 #include "interfaces/ihtmlelement.h"
 #include "interfaces/iservice.h"
+#include "platform/child_output.h"
+#include "platform/editor_windows.h"
 #include "platform/file_stamp.h"
 #include "platform/process.h"
 #include "platform/stop_event.h"
@@ -79,7 +81,8 @@ public:
     // bound page; draws a new session number at every call.
     std::string MakeTemporaryFileName();
 
-    // Asks the editor's windows to close and stops writing saves back.
+    // Asks the editor's windows to close and stops writing saves back; the user is told once when
+    // the editor's window is a terminal's, which is left open.
     HRESULT CloseEditor();
     // With true, marks the session running. With false, ends the session's bookkeeping: the
     // editor process, the temporary file path and the deleter are let go. Safe from the deleter
@@ -100,6 +103,8 @@ private:
     void chooseTemplate(std::string& templatePath);
     HRESULT writeTemporaryFile(const std::string& templatePath, bool& refused);
     HRESULT startEditor();
+    // CloseEditor without the notice.
+    EditorWindowsAsked askEditorToClose();
     HRESULT startDeleter();
     void cleanUpFailedRegister();
     // The deleter's end of the session `session`; a later session on this object is left alone.
@@ -124,8 +129,11 @@ private:
     std::int32_t windowEventsCookie_ = 0;
     TextOrigin origin_;
     bool undeliveredTold_ = false;
+    bool terminalLeftOpenTold_ = false;
     std::vector<std::unique_ptr<bus::ServingPeerWatch>> pageProcessWatches_;
     std::chrono::steady_clock::time_point editorStarted_;
+    // What the editor writes to its standard error, for the report of one that fails at once.
+    std::shared_ptr<OutputTail> editorOutput_;
 
     // Shared with the deleter thread: Active (in settings_), the editor, the path and whether a
     // deleter counts as the session's.

@@ -9,6 +9,7 @@
 #include "platform/file_stamp.h"
 #include "recovery/recovery_store.h"
 #include "recovery/session_ledger.h"
+#include "recovery/side_files.h"
 #include "service/editor_command_line.h"
 #include "service/session_notices.h"
 
@@ -26,6 +27,9 @@ namespace {
 // machine, while nobody opens a text, reads it and closes the editor on purpose this fast. The
 // cost of a wrong guess is small either way: the file then waits for the page to go.
 constexpr std::chrono::seconds kHandOffBound{3};
+// A failed editor's last words are in its pipe when it ends; this bounds the wait for a child it
+// left behind holding the pipe open.
+constexpr std::chrono::seconds kOutputEndBound{1};
 
 void waitForEither(const StopEvent& first, const StopEvent& second)
 {
@@ -66,9 +70,11 @@ void CService::pageProcessLeft()
     // As at the page's unload; the page's connection point left with its process, so there is
     // nothing to disconnect from, and no message box.
     windowEventsCookie_ = 0;
-    if (isActive())
-        tellPageWentAway(origin_.title);
+    const bool wasActive = isActive();
     CloseEditor();
+    // The notice of a terminal left open says it all already.
+    if (wasActive && !terminalLeftOpenTold_)
+        tellPageWentAway(origin_.title);
 }
 
 void CService::keepUndelivered(std::string_view bytes)
@@ -95,14 +101,22 @@ void CService::prepareDeleterJob(DeferredDeleter::Job& job, const std::shared_pt
     const std::string editorCommand = toNarrow(settings_.EditorProgramFile);
 
     job.waitForEditorEnd = [editor, started = editorStarted_, path, stamp = temporaryFileStamp_, pageGone, handedOff,
-                            editorCommand](const StopEvent& stop) {
+                            editorCommand, output = editorOutput_](const StopEvent& stop) {
         if (!editor)
             return;
         editor->waitForEndOrStop(stop);
         // An editor that ended after the page went was asked to.
-        if (stop.isSet() || pageGone->isSet() || std::chrono::steady_clock::now() - started >= kHandOffBound
-            || editor->exitStatus() != 0)
+        if (stop.isSet() || pageGone->isSet() || std::chrono::steady_clock::now() - started >= kHandOffBound)
             return;
+        if (const int status = editor->exitStatus().value_or(0); status != 0) {
+            // It could not run: the user learns what it said, and the file waits for the page, so
+            // that a corrected editor can still be tried on the page's text.
+            if (output)
+                output->waitForEnd(kOutputEndBound);
+            tellEditorFailed(editorCommand, status, output ? output->lastLine() : std::string());
+            waitForEither(*pageGone, stop);
+            return;
+        }
         const auto now = fileStampOf(path);
         if (!now.ok() || !(now.value() == stamp))
             return;
@@ -111,8 +125,11 @@ void CService::prepareDeleterJob(DeferredDeleter::Job& job, const std::shared_pt
         tellEditorHandedOff(editorCommand);
         waitForEither(*pageGone, stop);
     };
-    job.beforeDelete = [origin = origin_, ledgerEntry, handedOff](std::string_view bytes) {
-        if (!bytes.empty() && !RecoveryStore::forCurrentUser().keep(KeptBecause::SessionEnded, origin, bytes).ok())
+    job.beforeDelete = [origin = origin_, ledgerEntry, handedOff, path](std::string_view bytes) {
+        RecoveryStore store = RecoveryStore::forCurrentUser();
+        // Side files the store cannot take stay beside the file, for the next server's start.
+        keepSideFiles(store, path, origin);
+        if (!bytes.empty() && !store.keep(KeptBecause::SessionEnded, origin, bytes).ok())
             return false;  // left for the next server's start to keep
         // An editor that holds the file may save it again after the deletion; the entry lets the
         // next server's start find that file.

@@ -77,6 +77,7 @@ HRESULT CService::startSession(const std::shared_ptr<Dispatchable>& element, boo
         return E_POINTER;
     pageProcessWatches_.clear();
     undeliveredTold_ = false;
+    terminalLeftOpenTold_ = false;
     if (const HRESULT hr = bindElement(element); FAILED(hr))
         return hr;
     rememberOrigin();
@@ -183,11 +184,15 @@ HRESULT CService::startEditor()
 {
     const std::string commandLine = buildEditorCommandLine(toNarrow(settings_.EditorProgramFile),
                                                            toNarrow(settings_.CommandLine), temporaryFilePath());
-    auto started = startProcess(commandLine);
+    StartOptions options;
+    options.environmentDefaults = editorEnvironmentDefaults();
+    options.standardErrorTail = std::make_shared<OutputTail>();
+    auto started = startProcess(commandLine, options);
     if (!started.ok())
         return HRESULT_FROM_WIN32(started.error());
     auto editor = std::make_shared<ChildProcess>(std::move(started).value());
     editorStarted_ = std::chrono::steady_clock::now();
+    editorOutput_ = options.standardErrorTail;
     std::lock_guard lock(sessionLock_);
     editorProcess_ = std::move(editor);
     return S_OK;

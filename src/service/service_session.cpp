@@ -11,6 +11,7 @@
 #include "platform/modal_interactions.h"
 #include "resources/string_table.h"
 #include "service/encodings.h"
+#include "service/session_notices.h"
 #include "store/global_settings.h"
 
 #include <cerrno>
@@ -73,22 +74,30 @@ void CService::endSession(std::uint64_t session)
 
 HRESULT CService::CloseEditor()
 {
+    // A terminal's window is left open, since closing it would end the editor inside without
+    // letting it ask to save; the user finishes there, and the text is kept when the editor ends.
+    if (askEditorToClose().terminalsLeftOpen > 0 && !std::exchange(terminalLeftOpenTold_, true))
+        tellTerminalLeftOpen(origin_.title);
+    return S_OK;
+}
+
+EditorWindowsAsked CService::askEditorToClose()
+{
     pid_t editorPid = 0;
     {
         std::lock_guard lock(sessionLock_);
         if (pageGone_)
             pageGone_->set();
         if (!editorProcess_ || !editorProcess_->valid())
-            return S_OK;
+            return {};
         settings_.Active = 0;
         // An editor that has ended (one that handed its file on) has no windows; its process id
         // may already be another program's.
         if (editorProcess_->hasEnded())
-            return S_OK;
+            return {};
         editorPid = editorProcess_->pid();
     }
-    closeEditorWindows(editorPid);
-    return S_OK;
+    return closeEditorWindows(editorPid);
 }
 
 HRESULT CService::OnChangeNotification()
@@ -150,8 +159,9 @@ HRESULT CService::OnChangeNotification()
         keepUndelivered(data);
         return hr;
     }
+    // The text has reached its page: a terminal left open then keeps nothing from the user.
     if (settings_.CloseAtSaving)
-        CloseEditor();
+        askEditorToClose();
     return S_OK;
 }
 

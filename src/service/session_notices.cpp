@@ -16,6 +16,7 @@ namespace quillbrook {
 namespace {
 
 constexpr std::size_t kNoticeBuffer = 1024;
+constexpr qsizetype kSaidLength = 300;
 
 struct WaitingOption {
     std::string_view program;
@@ -28,13 +29,13 @@ constexpr WaitingOption kWaitingOptions[] = {
     {"gedit", "--standalone"},
     {"gnome-text-editor", "--standalone"},
     {"xed", "--standalone"},
-    {"kate", "--new --block"},
+    {"kate", "-n --block"},
     {"code", "--new-window --wait"},
     {"codium", "--new-window --wait"},
     {"subl", "--new-window --wait"},
-    {"geany", "--new-instance"},
+    {"geany", "-i"},
     {"featherpad", "--standalone"},
-    {"gvim", "--nofork"},
+    {"gvim", "-f"},
 };
 
 // The editor's program name; for the default editor, the one it was told to run.
@@ -79,6 +80,24 @@ void tellEditorHandedOff(const std::string& editorCommand)
                                          : formatText(loadStringW(163, kNoticeBuffer), {toWide(waiting)});
     tellUserLater(loadStringW(161, kNoticeBuffer),
                   formatText(loadStringW(162, kNoticeBuffer), {toWide(programNameOf(editorCommand)), hint}));
+}
+
+void tellEditorFailed(const std::string& editorCommand, int status, const std::string& lastLine)
+{
+    // A line long enough to say what went wrong, cut at a character's start.
+    QString said = toWide(lastLine).trimmed();
+    if (said.size() > kSaidLength)
+        said = said.left(said[kSaidLength - 1].isHighSurrogate() ? kSaidLength - 1 : kSaidLength) + QChar(0x2026);
+    const QString saidPart = said.isEmpty() ? QString() : formatText(loadStringW(171, kNoticeBuffer), {said});
+    tellUserLater(loadStringW(169, kNoticeBuffer),
+                  formatText(loadStringW(170, kNoticeBuffer),
+                             {toWide(programNameOf(editorCommand)), QString::number(status), saidPart}));
+}
+
+void tellTerminalLeftOpen(const QString& title)
+{
+    tellUserLater(loadStringW(167, kNoticeBuffer),
+                  formatText(loadStringW(168, kNoticeBuffer), {title, toWide(RecoveryStore::forCurrentUser().folder())}));
 }
 
 void keepLeftoverTemporaryFiles()

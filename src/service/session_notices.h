@@ -14,6 +14,11 @@ void tellTextKept(const QString& title, const std::string& where);
 void tellPageWentAway(const QString& title);
 // The editor started as `editorCommand` handed its file to one already running; from any thread.
 void tellEditorHandedOff(const std::string& editorCommand);
+// The editor started as `editorCommand` ended at once with `status`; `lastLine` is the last line it
+// wrote to its standard error. From any thread.
+void tellEditorFailed(const std::string& editorCommand, int status, const std::string& lastLine);
+// The page titled `title` went while its editor ran in a terminal window, which was left open.
+void tellTerminalLeftOpen(const QString& title);
 // Moves the temporary files of sessions whose server no longer runs into the recovery store and,
 // when there were any, tells the user once the event loop runs.
 void keepLeftoverTemporaryFiles();

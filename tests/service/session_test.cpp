@@ -1,11 +1,13 @@
 // Whole editing sessions with real editor processes and real files.
 #include "session_fixture.h"
 
+#include "recovery/recovery_store.h"
 #include "service/change_notifier.h"
 
 #include <cerrno>
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -222,12 +224,13 @@ TEST_F(SessionTest, EditorClosedByTheUserWhileThePageStays)
 
 // An editor that fails at once: its session may end while Register is still connecting to the
 // page's window (slow over the bus, made slow here), and that end must stand.
-TEST_F(SessionTest, AnEditorThatEndsAtOnceEndsItsSession)
+TEST_F(SessionTest, AnEditorThatSavesAndEndsAtOnceEndsItsSession)
 {
     auto page = TestPage::create(utf8("t"), utf8("u"));
     auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
     auto service = std::make_shared<CService>();
-    service->put_EditorProgramFile(utf8("/bin/false"));
+    service->put_EditorProgramFile(utf8("/bin/sh"));
+    service->put_CommandLine(utf8("-c \"echo saved > \\\"$0\\\"\" \"%filepath%\""));
     page->beforeAdvise = [&] {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!service->temporaryFilePath().empty() && std::chrono::steady_clock::now() < deadline)
@@ -237,6 +240,64 @@ TEST_F(SessionTest, AnEditorThatEndsAtOnceEndsItsSession)
     EXPECT_TRUE(service->temporaryFilePath().empty()) << "the deleter did not end the session during Register";
     EXPECT_EQ(activeOf(*service), 0);
     page->close();  // drops the service's sink, which holds the page
+}
+
+TEST_F(SessionTest, AnEditorThatFailsAtOnceIsReportedWithWhatItSaidAndItsFileWaitsForThePage)
+{
+    auto page = TestPage::create(utf8("Notes"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = std::make_shared<CService>();
+    service->put_EditorProgramFile(utf8("/bin/sh"));
+    service->put_CommandLine(utf8("-c \"echo starting >&2; echo 'cannot open display: :99' >&2; exit 3\" \"%filepath%\""));
+    interactions_.expectMessageBox(IDOK);
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    const fs::path file = service->temporaryFilePath();
+    ASSERT_TRUE(testing::runEventLoopUntil([&] { return !interactions_.messageBoxes().empty(); }));
+    EXPECT_EQ(interactions_.messageBoxes()[0].caption, utf8("The editor did not start"));
+    const QString told = interactions_.messageBoxes()[0].text;
+    EXPECT_TRUE(told.startsWith(utf8("sh ended at once with status 3. It said: cannot open display: :99 The file stays")))
+        << told.toStdString();
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_EQ(activeOf(*service), 1);
+
+    page->close();
+    ASSERT_TRUE(waitForSessionEnd(*service));
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(SessionTest, EditorsSideFilesGoIntoTheRecoveryStoreWithTheFile)
+{
+    auto page = TestPage::create(utf8("Notes"), utf8("u"));
+    auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
+    auto service = newService();
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    const fs::path file = service->temporaryFilePath();
+    const std::string name = file.filename().string();
+    // What nano, vim and Emacs leave, and a file of another session that must stay.
+    const std::vector<std::pair<std::string, std::string>> sides{
+        {name + ".save", "nano's unsaved text"}, {"." + name + ".swp", std::string("b0VIM\0swap", 10)},
+        {"#" + name + "#", "auto-saved"}};
+    for (const auto& [side, content] : sides)
+        std::ofstream(tempFolder() / side, std::ios::binary) << content;
+    std::ofstream(tempFolder() / ("other" + name + "~")) << "someone else's";
+    fs::create_symlink("/nowhere", tempFolder() / (name + "~"));
+
+    control().write("saved");
+    ASSERT_TRUE(waitForValue(*box, utf8("saved")));
+    control().exit();
+    ASSERT_TRUE(waitForSessionEnd(*service));
+    EXPECT_FALSE(fs::exists(file));
+    RecoveryStore store = RecoveryStore::forCurrentUser();
+    std::map<std::string, std::string> kept;
+    for (const RecoveredText& text : store.list())
+        if (text.reason == KeptBecause::SideFile)
+            kept[text.sideFile.toStdString()] = store.bytesOf(text).value();
+    EXPECT_EQ(kept, (std::map<std::string, std::string>(sides.begin(), sides.end())));
+    for (const auto& [side, content] : sides)
+        EXPECT_FALSE(fs::exists(tempFolder() / side)) << side;
+    EXPECT_TRUE(fs::exists(tempFolder() / ("other" + name + "~")));
+    EXPECT_TRUE(fs::is_symlink(tempFolder() / (name + "~")));
+    page->close();
 }
 
 TEST_F(SessionTest, WithoutDeleteTemporaryFileTheFileStays)
