@@ -85,17 +85,19 @@ std::vector<Property32> readProperty32(const Connection& connection, std::span<c
 }
 
 std::vector<std::optional<std::string>> readStringProperty(const Connection& connection,
-                                                           std::span<const xcb_window_t> windows, xcb_atom_t property)
+                                                           std::span<const xcb_window_t> windows, xcb_atom_t property,
+                                                           xcb_atom_t type)
 {
     std::vector<xcb_get_property_cookie_t> cookies;
     for (const auto window : windows)
-        cookies.push_back(xcb_get_property(connection.get(), false, window, property, XCB_ATOM_STRING, 0, maxPropertyItems));
+        cookies.push_back(xcb_get_property(connection.get(), false, window, property, type, 0, maxPropertyItems));
     std::vector<std::optional<std::string>> result;
     for (const auto cookie : cookies) {
         xcb_generic_error_t* error = nullptr;
         const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection.get(), cookie, &error));
         const Reply<xcb_generic_error_t> ownedError(error);
-        if (!reply || reply->type != XCB_ATOM_STRING || reply->format != 8) {
+        if (!reply || reply->type == XCB_ATOM_NONE || reply->format != 8
+            || (type != XCB_GET_PROPERTY_TYPE_ANY && reply->type != type)) {
             result.emplace_back();
             continue;
         }

@@ -59,10 +59,12 @@ using Property32 = std::optional<std::vector<std::uint32_t>>;
 std::vector<Property32> readProperty32(const Connection& connection, std::span<const xcb_window_t> windows,
                                        xcb_atom_t property, xcb_atom_t type);
 
-// An 8-bit property of type STRING (WM_CLASS, WM_NAME) of each window, in the windows' order, with
-// its NUL separators as they are. nullopt where the window lacks it or no longer exists.
+// An 8-bit text property (WM_CLASS, WM_NAME, _NET_WM_NAME) of each window, in the windows' order,
+// with its NUL separators as they are. nullopt where the window lacks it, has it with another
+// type than `type` (XCB_GET_PROPERTY_TYPE_ANY takes any) or another format, or no longer exists.
 std::vector<std::optional<std::string>> readStringProperty(const Connection& connection,
-                                                           std::span<const xcb_window_t> windows, xcb_atom_t property);
+                                                           std::span<const xcb_window_t> windows, xcb_atom_t property,
+                                                           xcb_atom_t type = XCB_ATOM_STRING);
 
 // Replaces a 32-bit property of one window.
 void writeProperty32(const Connection& connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type,

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -441,6 +442,116 @@ TEST_P(SessionEditorsTest, TypedSavedAndClosedAsAUserDoes)
 
 INSTANTIATE_TEST_SUITE_P(Desktop, SessionEditorsTest, ::testing::ValuesIn(kEditors),
                          [](const auto& tested) { return std::string(tested.param.name); });
+
+// Whether `process` has a window that the window manager (here Weston's, for Xwayland) manages,
+// which it marks with WM_STATE, anywhere below the roots: the manager holds each client inside a
+// frame of its own. A toolkit's hidden leader window carries the process too, but is no client.
+bool hasClientWindowOf(const x11::Connection& connection, pid_t process)
+{
+    const auto atoms = connection.atoms({"_NET_WM_PID", "WM_STATE"}, true);
+    if (atoms[0] == XCB_ATOM_NONE || atoms[1] == XCB_ATOM_NONE)
+        return false;
+    std::vector<xcb_window_t> level = connection.roots();
+    while (!level.empty()) {
+        const auto pids = x11::readProperty32(connection, level, atoms[0], XCB_ATOM_CARDINAL);
+        const auto states = x11::readProperty32(connection, level, atoms[1], atoms[1]);
+        for (std::size_t i = 0; i < level.size(); ++i)
+            if (states[i] && pids[i] && !pids[i]->empty() && static_cast<pid_t>(pids[i]->front()) == process)
+                return true;
+        std::vector<xcb_window_t> next;
+        for (const auto& children : x11::childrenOf(connection, level))
+            next.insert(next.end(), children.begin(), children.end());
+        level = std::move(next);
+    }
+    return false;
+}
+
+// A Wayland desktop that runs Xwayland, as GNOME's and Plasma's do: Debian's Weston, headless.
+class SessionOnWaylandTest : public testing::SessionTest {
+protected:
+    SessionOnWaylandTest()
+    {
+        fs::create_directories(runtime_);
+        fs::permissions(runtime_, fs::perms::owner_all);
+        home_.setEnvironment("XDG_RUNTIME_DIR", runtime_.string());
+        for (const char* name : {"GDK_BACKEND", "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            home_.setEnvironment(name, std::nullopt);
+        home_.setEnvironment("NO_AT_BRIDGE", "1");
+        home_.setEnvironment("GSETTINGS_BACKEND", "memory");
+    }
+
+    // Starts Weston and answers Xwayland's display, once Weston says it listens there.
+    std::optional<std::string> startWeston()
+    {
+        weston_.emplace(std::vector<std::string>{"weston", "--backend=headless-backend.so", "--xwayland",
+                                                 "--socket=quillbrook-test", "--idle-time=0",
+                                                 "--log=" + log_.string()},
+                        std::vector<std::pair<int, int>>{});
+        std::string display;
+        testing::runEventLoopUntil(
+            [&] {
+                const std::string text = readFile(log_);
+                const std::string marker = "xserver listening on display ";
+                const auto found = text.find(marker);
+                if (found == std::string::npos)
+                    return !weston_->running();
+                const auto end = text.find_first_of("\r\n", found);
+                if (end == std::string::npos)
+                    return false;
+                display = text.substr(found + marker.size(), end - found - marker.size());
+                return true;
+            },
+            kStepDeadline);
+        if (display.empty())
+            return std::nullopt;
+        home_.setEnvironment("WAYLAND_DISPLAY", "quillbrook-test");
+        home_.setEnvironment("DISPLAY", display);
+        return display;
+    }
+
+    fs::path runtime_ = home_.root() / "runtime";
+    fs::path log_ = home_.root() / "weston.log";
+    std::optional<testing::TestChildProcess> weston_;
+};
+
+TEST_F(SessionOnWaylandTest, AGtkEditorStartsOnXwaylandAndClosesWithThePage)
+{
+    for (const char* program : {"weston", "Xwayland", "mousepad"})
+        if (!findProgram(program).ok())
+            GTEST_SKIP() << program << " is not installed";
+    const auto display = startWeston();
+    ASSERT_TRUE(display) << "Weston did not start Xwayland; its log:\n" << readFile(log_);
+    auto x = x11::Connection::open(display->c_str());
+    ASSERT_TRUE(x) << "Xwayland on " << *display << " cannot be reached";
+
+    auto page = TestPage::create(QStringLiteral("Wayland"), QStringLiteral("http://example.test/"));
+    auto box = page->addTextArea(QStringLiteral("body"), nullptr, QString::fromUtf8(kBoxText));
+    auto service = std::make_shared<CService>();
+    service->put_EditorProgramFile(QStringLiteral("mousepad --disable-server"));
+    ASSERT_EQ(service->Register(box->element()), S_OK);
+    const fs::path file = service->temporaryFilePath();
+    // Natively on Wayland, the editor would have no window an X11 client could see or ask.
+    pid_t editorPid = 0;
+    ASSERT_TRUE(testing::runEventLoopUntil(
+        [&] {
+            for (const auto& entry : fs::directory_iterator("/proc")) {
+                const pid_t pid = static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
+                if (pid > 0 && parentOf(pid) == getpid() && hasClientWindowOf(*x, pid)) {
+                    editorPid = pid;
+                    return true;
+                }
+            }
+            return false;
+        },
+        kStepDeadline))
+        << "the editor showed no window on Xwayland";
+    EditorProcess editor(editorPid);
+    page->close();
+    ASSERT_TRUE(testing::runEventLoopUntil([&] { return editor.ended(); }, kStepDeadline))
+        << "the editor was not asked to close with the page";
+    ASSERT_TRUE(waitForSessionEnd(*service));
+    EXPECT_FALSE(fs::exists(file));
+}
 
 } // namespace
 } // namespace quillbrook

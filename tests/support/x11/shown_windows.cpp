@@ -23,30 +23,6 @@ std::vector<xcb_window_t> viewableAmong(const x11::Connection& connection, const
     return viewable;
 }
 
-// An 8-bit text property of each window, of type `type` (XCB_GET_PROPERTY_TYPE_ANY for any).
-std::vector<std::optional<std::string>> textProperty(const x11::Connection& connection,
-                                                     const std::vector<xcb_window_t>& windows, xcb_atom_t property,
-                                                     xcb_atom_t type)
-{
-    std::vector<xcb_get_property_cookie_t> cookies;
-    for (const xcb_window_t window : windows)
-        cookies.push_back(xcb_get_property(connection.get(), false, window, property, type, 0, 1024));
-    std::vector<std::optional<std::string>> texts;
-    for (const auto cookie : cookies) {
-        xcb_generic_error_t* error = nullptr;
-        const x11::Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection.get(), cookie, &error));
-        const x11::Reply<xcb_generic_error_t> ownedError(error);
-        if (!reply || reply->type == XCB_ATOM_NONE || reply->format != 8
-            || (type != XCB_GET_PROPERTY_TYPE_ANY && reply->type != type)) {
-            texts.emplace_back();
-            continue;
-        }
-        const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
-        texts.emplace_back(std::string(bytes, static_cast<std::size_t>(xcb_get_property_value_length(reply.get()))));
-    }
-    return texts;
-}
-
 } // namespace
 
 std::vector<ShownWindow> shownWindows(const x11::Connection& connection)
@@ -59,10 +35,10 @@ std::vector<ShownWindow> shownWindows(const x11::Connection& connection)
 
     const auto atoms = connection.atoms({"_NET_WM_PID", "_NET_WM_NAME", "UTF8_STRING"}, false);
     const auto pids = x11::readProperty32(connection, viewable, atoms[0], XCB_ATOM_CARDINAL);
-    const auto titles = textProperty(connection, viewable, atoms[1], atoms[2]);
+    const auto titles = x11::readStringProperty(connection, viewable, atoms[1], atoms[2]);
     // A window without _NET_WM_NAME has its title in WM_NAME, in Latin-1 or compound text; the
     // tests look for ASCII in it.
-    const auto oldTitles = textProperty(connection, viewable, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY);
+    const auto oldTitles = x11::readStringProperty(connection, viewable, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY);
     std::vector<ShownWindow> shown;
     for (std::size_t i = 0; i < viewable.size(); ++i) {
         ShownWindow window;
