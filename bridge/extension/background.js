@@ -10,7 +10,6 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   const api = globalThis.browser ?? globalThis.chrome;
   const messages = globalThis.QuillbrookHostMessages;
   const browserName = api.runtime.getURL('').startsWith('moz-extension:') ? 'firefox' : 'chromium';
-  const RECONNECT_DELAY_MS = 2000;
   // Shown, greyed, in place of the commands while the host cannot be reached, so that a missing
   // install does not look like a menu without commands; it names the fix for the reason.
   const hostNotice = (reason) => api.i18n.getMessage(messages.hostNoticeName(reason))
@@ -27,6 +26,10 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   const state = {
     host: null,
     reconnectTimer: null,
+    // Tries in a row that did not reach the host, and the last reason logged for them: a host
+    // that stays missing is logged once, not at every try.
+    failures: 0,
+    loggedReason: null,
     menu: [],
     // The kept texts the host listed: { id, title }, newest first.
     recent: [],
@@ -60,7 +63,8 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     try {
       port = api.runtime.connectNative(messages.HOST_NAME);
     } catch (error) {
-      console.warn('Quillbrook: cannot start the native host:', error);
+      logOnce('Quillbrook: cannot start the native host:', String(error));
+      ++state.failures;
       scheduleReconnect();
       return;
     }
@@ -72,7 +76,14 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
 
   function scheduleReconnect() {
     if (state.reconnectTimer === null)
-      state.reconnectTimer = setTimeout(connectHost, RECONNECT_DELAY_MS);
+      state.reconnectTimer = setTimeout(connectHost, messages.reconnectDelay(state.failures));
+  }
+
+  function logOnce(what, reason) {
+    if (reason === state.loggedReason)
+      return;
+    state.loggedReason = reason;
+    console.warn(what, reason);
   }
 
   function onHostGone(port) {
@@ -80,7 +91,8 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
       return;
     const reason = api.runtime.lastError?.message ?? port.error?.message;
     if (reason)
-      console.warn('Quillbrook: the native host went away:', reason);
+      logOnce('Quillbrook: the native host went away:', reason);
+    ++state.failures;
     state.host = null;
     state.recent = [];
     state.values.clear();
@@ -105,6 +117,9 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
   function onHostMessage(port, message) {
     if (state.host !== port || !message || typeof message !== 'object')
       return;
+    // The host answers: the next loss of it is news again.
+    state.failures = 0;
+    state.loggedReason = null;
     switch (message.type) {
     case 'menu':
       updateMenu(messages.menuModel(message));

@@ -97,12 +97,36 @@
     port?.postMessage({ type: 'valueSet', request: message.request, written });
   }
 
+  // A failed command is told in the page, in a box that says it is Quillbrook's (an alert would
+  // read as the page's own), until the user dismisses it. Its own shadow root keeps the page's
+  // styles out of it.
+  function showNotice(text) {
+    const host = document.createElement('quillbrook-notice');
+    const root = host.attachShadow({ mode: 'open' });
+    const box = document.createElement('div');
+    box.setAttribute('role', 'alert');
+    box.style.cssText = 'position:fixed;z-index:2147483647;top:12px;right:12px;max-width:28em;padding:10px 14px;'
+      + 'background:#fff;color:#222;border:1px solid #888;border-radius:6px;box-shadow:0 2px 8px rgba(0,0,0,.3);'
+      + 'font:14px/1.4 sans-serif;white-space:pre-wrap;';
+    const heading = document.createElement('strong');
+    heading.textContent = 'Quillbrook';
+    const body = document.createElement('div');
+    body.textContent = text;
+    const dismiss = document.createElement('button');
+    dismiss.textContent = api.i18n.getMessage('dismiss') || 'OK';
+    dismiss.style.cssText = 'margin-top:8px;font:inherit;';
+    dismiss.addEventListener('click', () => host.remove());
+    box.append(heading, body, dismiss);
+    root.append(box);
+    (document.body ?? document.documentElement).append(host);
+    dismiss.focus();
+  }
+
   api.runtime.onMessage.addListener((message, sender, sendResponse) => {
     if (sender.id !== api.runtime.id)
       return false;
     if (message?.type === 'failed' && typeof message.text === 'string') {
-      // After the answer, so that the background is not kept waiting by the dialog.
-      setTimeout(() => window.alert(message.text));
+      showNotice(message.text);
       return false;
     }
     if (message?.type !== 'target')

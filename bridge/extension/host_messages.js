@@ -16,10 +16,17 @@
   }
 
   // Firefox reads "&" in a menu title as the mark of an access key and "&&" as one "&", as the
-  // entry's name means them, so it shows the name itself with its access key; Chromium shows
-  // titles literally, so it gets the title the host made without the marks.
+  // entry's name means them, so it shows the name itself with its access key. Chromium shows no
+  // access keys but drops a lone "&" all the same, so it gets the title the host made without the
+  // marks, with each literal "&" written "&&".
   function shownTitle(item, browser) {
-    return browser === 'firefox' ? item.entry : item.title;
+    return browser === 'firefox' ? item.entry : item.title.replaceAll('&', '&&');
+  }
+
+  // The wait before the next try to reach a host that could not be reached `failures` times in a
+  // row: 2 s, doubling to a minute, so that a missing install costs nothing while it stays missing.
+  function reconnectDelay(failures) {
+    return Math.min(2000 * 2 ** Math.max(0, failures - 1), 60000);
   }
 
   // Joins the parts of each setValue request; `take` answers the whole value once the last part
@@ -108,8 +115,9 @@
     return Number.isInteger(hresult) && hresult < 0;
   }
 
-  // Classes the server could not be started for: it is not registered, or its program fails.
-  const NOT_REGISTERED = new Set([0x80040154 | 0, 0x80080005 | 0]);
+  // The server could not be had: its ProgID or class is not registered (CO_E_CLASSSTRING,
+  // REGDB_E_CLASSNOTREG), or its program does not start (CO_E_SERVER_EXEC_FAILURE).
+  const NOT_REGISTERED = new Set([0x800401F3 | 0, 0x80040154 | 0, 0x80080005 | 0]);
 
   // What the user is told of a failed command, in the browser's language: `message(name, values)`
   // looks a text up (the extension's i18n.getMessage).
@@ -132,8 +140,8 @@
   }
 
   const exported = {
-    HOST_NAME, MENU_ID_PREFIX, menuModel, recentModel, shownTitle, ValueAssembler, runMessage, restoreMessage, ResultLog,
-    isFailure, failureText, hostNoticeName,
+    HOST_NAME, MENU_ID_PREFIX, menuModel, recentModel, shownTitle, reconnectDelay, ValueAssembler, runMessage,
+    restoreMessage, ResultLog, isFailure, failureText, hostNoticeName,
   };
   if (typeof module === 'object' && module.exports)
     module.exports = exported;

@@ -4,7 +4,7 @@ import { createRequire } from 'node:module';
 import { describe, test } from 'node:test';
 
 const require = createRequire(import.meta.url);
-const { menuModel, shownTitle, ValueAssembler, ResultLog, runMessage, isFailure, failureText, hostNoticeName } = require('../../bridge/extension/host_messages.js');
+const { menuModel, shownTitle, reconnectDelay, ValueAssembler, ResultLog, runMessage, isFailure, failureText, hostNoticeName } = require('../../bridge/extension/host_messages.js');
 
 describe('the menu', () => {
   test('keeps the entries in order with ids the browser can tell apart', () => {
@@ -18,10 +18,15 @@ describe('the menu', () => {
     assert.deepEqual(menuModel({ type: 'menu' }), []);
   });
 
-  test('shows the entry\'s name with its access key in Firefox and the plain title in Chromium', () => {
+  test('shows the entry\'s name with its access key in Firefox and the title with literal "&" kept in Chromium', () => {
     const item = { entry: 'Salt && &pepper', title: 'Salt & pepper' };
     assert.equal(shownTitle(item, 'firefox'), 'Salt && &pepper');
-    assert.equal(shownTitle(item, 'chromium'), 'Salt & pepper');
+    assert.equal(shownTitle(item, 'chromium'), 'Salt && pepper');
+    assert.equal(shownTitle({ entry: '&Edit', title: 'Edit' }, 'chromium'), 'Edit');
+  });
+
+  test('tries a missing host again after 2 s, then ever later, up to a minute', () => {
+    assert.deepEqual([0, 1, 2, 3, 5, 6, 7, 50].map(reconnectDelay), [2000, 2000, 4000, 8000, 32000, 60000, 60000, 60000]);
   });
 });
 
@@ -93,8 +98,11 @@ describe('a failed command', () => {
 
   test('names the command and its error, and how to register the server when it could not start', () => {
     assert.equal(failureText(0x80070002 | 0, 'Edit', message), 'Quillbrook could not run "Edit" (error 0x80070002).');
-    assert.equal(failureText(0x80040154 | 0, 'Edit', message),
-                 'Quillbrook could not run "Edit" (error 0x80040154).\n' + english.serverNotRegistered);
+    for (const hresult of [0x80040154, 0x800401F3, 0x80080005]) {
+      const code = hresult.toString(16).toUpperCase();
+      assert.equal(failureText(hresult | 0, 'Edit', message),
+                   `Quillbrook could not run "Edit" (error 0x${code}).\n` + english.serverNotRegistered);
+    }
   });
 });
 
