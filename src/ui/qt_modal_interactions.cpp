@@ -119,6 +119,9 @@ public:
         built_ = std::make_unique<BuiltDialog>(*childTemplate, messageLanguage(), container_);
         container_->setMinimumSize(built_->dialog().size());
         layout->addWidget(container_, layout->rowCount(), 0, 1, layout->columnCount());
+        // Placed first: a dialog shown unplaced centres itself on its parent in screen
+        // coordinates, which on a real display puts it outside the container, leaving a blank band.
+        built_->dialog().move(0, 0);
         built_->dialog().show();
         hook_ = extra->hook;
         customData_ = extra->customData;

@@ -77,6 +77,9 @@ TEST_F(OpenFileCharsetTest, ShowsTheListBelowTheStandardControlsAndStoresTheChoi
             ASSERT_NE(buttons, nullptr);
             EXPECT_GE(list->mapTo(&dialog, QPoint(0, 0)).y(),
                       buttons->mapTo(&dialog, QPoint(0, buttons->height())).y());
+            // Inside the dialog, where a real display draws it, not only "visible".
+            EXPECT_TRUE(dialog.rect().contains(QRect(list->mapTo(&dialog, QPoint(0, 0)), list->size())));
+            EXPECT_FALSE(list->visibleRegion().isEmpty());
             list->setCurrentIndex(2);
             press(dialog, QDialogButtonBox::Open);
         });

@@ -10,7 +10,9 @@ class QtApplicationEnvironment final : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // QUILLBROOK_UI_TEST_PLATFORM=xcb runs the same tests on a real X server (Xvfb).
+        const QByteArray platform = qgetenv("QUILLBROOK_UI_TEST_PLATFORM");
+        qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
         application_ = std::make_unique<QApplication>(argc_, argv_);
     }
     void TearDown() override { application_.reset(); }
