@@ -3,6 +3,7 @@
 #include "automation/bus_introspection.h"
 #include "automation/bus_object_calls.h"
 #include "automation/class_factory.h"
+#include "automation/peer_holds.h"
 #include "automation/remote_dispatch.h"
 
 #include <QDBusConnectionInterface>
@@ -36,11 +37,6 @@ std::shared_ptr<Dispatchable> identityOf(const std::shared_ptr<Dispatchable>& ob
     return object;
 }
 
-bool isUniqueName(const QString& name)
-{
-    return name.startsWith(u':');
-}
-
 } // namespace
 
 // One virtual object serves every path of this exporter: the class factory and the exported
@@ -49,11 +45,9 @@ class BusExporter::Impl final : public QDBusVirtualObject {
 public:
     Impl(BusExporter& owner, QDBusConnection connection)
         : owner_(owner), connection_(std::move(connection)),
-          peers_(QString(), connection_, QDBusServiceWatcher::WatchForUnregistration)
+          holds_(connection_, [this](const QString& path) { unexport(path); })
     {
         registerBusTypes();
-        QObject::connect(&peers_, &QDBusServiceWatcher::serviceUnregistered, this,
-                         [this](const QString& peer) { peerLeft(peer); });
     }
 
     ~Impl() override
@@ -70,7 +64,11 @@ public:
 
     const QDBusConnection& connection() const { return connection_; }
     std::size_t exportedCount() const { return exports_.size(); }
-    void setLeaveGrace(std::chrono::milliseconds grace) { leaveGrace_ = grace; }
+    void setLeaveGrace(std::chrono::milliseconds grace)
+    {
+        leaveGrace_ = grace;
+        holds_.setLeaveGrace(grace);
+    }
 
     bool registerClassFactory()
     {
@@ -103,7 +101,7 @@ public:
         const QString path = known != paths_.end() ? known->second : exportObject(identity);
         if (path.isEmpty())
             return {};
-        hold(path, holderName(peer));
+        holds_.hold(path, peer);
         return {connection_.baseService(), QDBusObjectPath(path)};
     }
 
@@ -144,20 +142,20 @@ public:
         const std::shared_ptr<Dispatchable> object = exported->second.object;
         const QString interface = message.interface();
         if (message.member() == u"Release" && (interface.isEmpty() || interface == QLatin1String(kDispatchInterface))) {
-            release(message.path(), message.service());
+            holds_.release(message.path(), message.service());
             return answer(message, message.createReply());
         }
         if (leaveGrace_.count() > 0)
-            holdAtLeastOnce(message.path(), message.service());
+            holds_.holdAtLeastOnce(message.path(), message.service());
         return answer(message, answerObjectCall(message, object, owner_));
     }
 
 private:
+    // An object is held for as long as any peer holds it (holds_), counted as the original
+    // counted references: a peer that was handed it twice (as a created object and as an event
+    // sink, say) releases twice.
     struct Export {
         std::shared_ptr<Dispatchable> object;
-        // How often each peer was handed the object, as the original counted references: a peer
-        // that was handed it twice (as a created object and as an event sink, say) releases twice.
-        std::map<QString, int> holders;
     };
 
     bool answer(const QDBusMessage& call, const std::optional<QDBusMessage>& reply)
@@ -174,15 +172,6 @@ private:
         return service == connection_.baseService() || (ownsName_ && service == QLatin1String(kServiceName));
     }
 
-    // Holds are kept by unique name: a Release or a departure is seen under that name.
-    QString holderName(const QString& peer) const
-    {
-        if (peer.isEmpty() || isUniqueName(peer))
-            return peer;
-        const QDBusReply<QString> owner = connection_.interface()->serviceOwner(peer);
-        return owner.isValid() ? owner.value() : QString();
-    }
-
     QString exportObject(const std::shared_ptr<Dispatchable>& identity)
     {
         const QString path = kObjectPathPrefix + QString::number(++lastObjectNumber_);
@@ -191,44 +180,15 @@ private:
                      qPrintable(connection_.lastError().message()));
             return {};
         }
-        exports_.emplace(path, Export{identity, {}});
+        exports_.emplace(path, Export{identity});
         paths_.emplace(identity.get(), path);
         return path;
     }
 
     // An object handed to nobody stays exported, unheld, until the exporter ends.
-    void hold(const QString& path, const QString& peer)
+    void unexport(const QString& path)
     {
-        if (peer.isEmpty())
-            return;
-        if (exports_[path].holders[peer]++ == 0 && holdsByPeer_[peer]++ == 0)
-            watch(peer);
-    }
-
-    // A peer that calls an object holds it, without adding to what it was handed.
-    void holdAtLeastOnce(const QString& path, const QString& peer)
-    {
-        const auto exported = exports_.find(path);
-        if (exported != exports_.end() && !exported->second.holders.contains(peer))
-            hold(path, peer);
-    }
-
-    void release(const QString& path, const QString& peer, bool everyHold = false)
-    {
-        const auto exported = exports_.find(path);
-        if (exported == exports_.end())
-            return;
-        const auto holder = exported->second.holders.find(peer);
-        if (holder == exported->second.holders.end())
-            return;
-        if (!everyHold && --holder->second > 0)
-            return;
-        exported->second.holders.erase(holder);
-        if (--holdsByPeer_[peer] == 0) {
-            holdsByPeer_.erase(peer);
-            peers_.removeWatchedService(peer);
-        }
-        if (exported->second.holders.empty())
+        if (const auto exported = exports_.find(path); exported != exports_.end())
             unexport(exported);
     }
 
@@ -240,40 +200,6 @@ private:
         // consistent before it runs.
         const std::shared_ptr<Dispatchable> object = std::move(exported->second.object);
         exports_.erase(exported);
-    }
-
-    // A peer that left before the watch began is never reported by the watcher: asking whether it
-    // still has an owner, after the watch is in place, closes that gap.
-    void watch(const QString& peer)
-    {
-        peers_.addWatchedService(peer);
-        auto* pending = new QDBusPendingCallWatcher(connection_.interface()->asyncCall(QStringLiteral("NameHasOwner"), peer), this);
-        QObject::connect(pending, &QDBusPendingCallWatcher::finished, this, [this, peer](QDBusPendingCallWatcher* call) {
-            const QDBusPendingReply<bool> reply = *call;
-            if (reply.isValid() && !reply.value())
-                peerLeft(peer);
-            call->deleteLater();
-        });
-    }
-
-    void peerLeft(const QString& peer)
-    {
-        // A unique name is never given again, so the departed peer's holds can safely wait.
-        if (leaveGrace_.count() > 0)
-            QTimer::singleShot(leaveGrace_, this, [this, peer] { dropHolds(peer); });
-        else
-            dropHolds(peer);
-    }
-
-    void dropHolds(const QString& peer)
-    {
-        std::vector<QString> held;
-        for (const auto& [path, exported] : exports_) {
-            if (exported.holders.contains(peer))
-                held.push_back(path);
-        }
-        for (const QString& path : held)
-            release(path, peer, true);
     }
 
     std::optional<QDBusMessage> factoryCall(const QDBusMessage& call)
@@ -313,15 +239,15 @@ private:
 
     BusExporter& owner_;
     QDBusConnection connection_;
-    QDBusServiceWatcher peers_;
     std::map<QString, Export> exports_;
     std::map<const Dispatchable*, QString> paths_;
     std::map<std::pair<QString, QString>, std::weak_ptr<RemoteObject>> proxies_;
-    std::map<QString, std::size_t> holdsByPeer_;
     std::uint64_t lastObjectNumber_ = 0;
     std::chrono::milliseconds leaveGrace_{0};
     bool factoryRegistered_ = false;
     bool ownsName_ = false;
+    // Last: its release of a departed peer's holds reaches exports_.
+    PeerHolds holds_;
 };
 
 BusExporter::BusExporter(QDBusConnection connection) : impl_(std::make_unique<Impl>(*this, std::move(connection))) {}
