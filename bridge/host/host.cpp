@@ -141,6 +141,11 @@ Host::Host(FileDescriptor input, FileDescriptor output, QDBusConnection connecti
         report(hiveWatcher_->error() + QStringLiteral("; menu changes will not be seen"));
 
     watchRecentTexts();
+    // Pages are let go from the event loop, never from within a call on one of their objects.
+    releaseGonePages_ = std::make_unique<QTimer>();
+    releaseGonePages_->setSingleShot(true);
+    releaseGonePages_->setInterval(0);
+    QObject::connect(releaseGonePages_.get(), &QTimer::timeout, [this] { releaseGonePages(); });
     inputNotifier_ = std::make_unique<QSocketNotifier>(input_.get(), QSocketNotifier::Read);
     QObject::connect(inputNotifier_.get(), &QSocketNotifier::activated, [this] { readInput(); });
 }
@@ -325,8 +330,21 @@ void Host::unloadPage(const QJsonObject& message)
         report(QStringLiteral("ignoring an unload message without a page"));
         return;
     }
-    if (const auto found = pages_.find(*page); found != pages_.end())
+    if (const auto found = pages_.find(*page); found != pages_.end()) {
         found->second.page->unload();
+        releaseGonePages_->start();
+    }
+}
+
+void Host::releaseGonePages()
+{
+    // A page that went, and whose objects nobody holds (the server released them, or left the bus),
+    // is let go with its last text.
+    const auto unheldAndGone = [](const ServedPage& served) {
+        return served.page->isGone() && !served.server->isHeld();
+    };
+    std::erase_if(pages_, [&](const auto& entry) { return unheldAndGone(entry.second); });
+    std::erase_if(retiredPages_, unheldAndGone);
 }
 
 Host::ServedPage& Host::pageFor(const QString& id)
@@ -336,6 +354,7 @@ Host::ServedPage& Host::pageFor(const QString& id)
         retiredPages_.push_back(std::move(found->second));
         pages_.erase(found);
         found = pages_.end();
+        releaseGonePages_->start();
     }
     if (found == pages_.end()) {
         const QString root = QStringLiteral("/org/fernhollow/QuillbrookBridge/pages/%1").arg(++servedPageCount_);
@@ -346,6 +365,7 @@ Host::ServedPage& Host::pageFor(const QString& id)
                           std::make_unique<PageServer>(connection_, root, deliveries_)};
         if (!served.server->error().isEmpty())
             report(served.server->error());
+        served.server->onReleased([this] { releaseGonePages_->start(); });
         found = pages_.emplace(id, std::move(served)).first;
     }
     return found->second;

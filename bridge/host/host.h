@@ -62,6 +62,7 @@ private:
     void addFirstCommandOnFirstUse();
     void configure(const QJsonObject& message);
     void unloadPage(const QJsonObject& message);
+    void releaseGonePages();
     void sendMenuIfChanged(bool always);
     void sendResult(const QJsonValue& command, HRESULT result);
     void send(const QJsonObject& message);
@@ -89,10 +90,11 @@ private:
     // The recovery store's folder, and the list of kept texts last sent.
     std::unique_ptr<QFileSystemWatcher> recentWatcher_;
     std::unique_ptr<QTimer> recentChanged_;
+    std::unique_ptr<QTimer> releaseGonePages_;
     QJsonArray sentRecent_;
 
     std::map<QString, ServedPage> pages_;
-    // Pages that went away and whose id came back: still served, for whoever holds their objects.
+    // Pages that went away and whose id came back: still served while someone holds their objects.
     std::vector<ServedPage> retiredPages_;
     quint64 servedPageCount_ = 0;
     qint64 nextRequest_ = 1;

@@ -1,5 +1,6 @@
 #include "bridge/host/page_server.h"
 
+#include "automation/peer_holds.h"
 #include "bridge/host/page_methods.h"
 #include "interfaces/remote_page.h"
 
@@ -50,7 +51,11 @@ QString methodXml(const char* name, const char* in, const char* out)
 class PageServer::Objects final : public QDBusVirtualObject, public PageObjects {
 public:
     Objects(QDBusConnection connection, QString root, std::shared_ptr<PendingDeliveries> deliveries)
-        : connection_(std::move(connection)), root_(std::move(root)), deliveries_(std::move(deliveries))
+        : connection_(std::move(connection)), root_(std::move(root)), deliveries_(std::move(deliveries)),
+          holds_(connection_, [this](const QString&) {
+              if (holds_.heldCount() == 0 && released_)
+                  released_();
+          })
     {
         bus::registerBusTypes();
         registered_ = connection_.registerVirtualObject(root_, this, QDBusConnection::SubPath);
@@ -68,6 +73,8 @@ public:
     }
 
     const QString& error() const { return error_; }
+    bool isHeld() const { return holds_.heldCount() > 0; }
+    void onReleased(std::function<void()> released) { released_ = std::move(released); }
 
     bus::ObjectReference referenceOf(const Object& object) override
     {
@@ -80,7 +87,11 @@ public:
         if (found == objects_.end())
             found = objects_.insert(found, identity);
         const auto number = static_cast<qsizetype>(found - objects_.begin()) + 1;
-        return {connection_.baseService(), QDBusObjectPath(root_ + QLatin1Char('/') + QString::number(number))};
+        const QString path = root_ + QLatin1Char('/') + QString::number(number);
+        // An object handed in a reply is held by the caller.
+        if (!caller_.isEmpty())
+            holds_.holdAtLeastOnce(path, caller_);
+        return {connection_.baseService(), QDBusObjectPath(path)};
     }
 
     QDBusConnection connection() const override { return connection_; }
@@ -116,7 +127,19 @@ public:
         const Object object = objectAt(message.path());
         if (!object)
             return false;
-        if (const std::optional<QDBusMessage> reply = answer(message, object))
+        const QString interface = message.interface();
+        if (message.member() == u"Release"
+            && (interface.isEmpty() || interface == QLatin1String(bus::kDispatchInterface))) {
+            connection.send(message.createReply());
+            holds_.release(message.path(), message.service());
+            return true;
+        }
+        // A caller holds what it calls, once, until it releases it or leaves.
+        holds_.holdAtLeastOnce(message.path(), message.service());
+        caller_ = message.service();
+        const std::optional<QDBusMessage> reply = answer(message, object);
+        caller_.clear();
+        if (reply)
             connection.send(*reply);
         return true;
     }
@@ -182,6 +205,10 @@ private:
     QString error_;
     // The object at path root_/n is objects_[n - 1].
     std::vector<Object> objects_;
+    // The peer whose call is being answered.
+    QString caller_;
+    std::function<void()> released_;
+    bus::PeerHolds holds_;
 };
 
 PageServer::PageServer(QDBusConnection connection, QString root, std::shared_ptr<PendingDeliveries> deliveries)
@@ -199,6 +226,16 @@ const QString& PageServer::error() const
 bus::ObjectReference PageServer::referenceOf(const std::shared_ptr<Dispatchable>& object)
 {
     return objects_->referenceOf(object);
+}
+
+bool PageServer::isHeld() const
+{
+    return objects_->isHeld();
+}
+
+void PageServer::onReleased(std::function<void()> released)
+{
+    objects_->onReleased(std::move(released));
 }
 
 } // namespace quillbrook::bridge

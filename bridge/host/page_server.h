@@ -8,7 +8,9 @@
 //   if (!server.error().isEmpty()) ...               // the root could not be registered
 //   bus::ObjectReference ref = server.referenceOf(element);
 //
-// Objects are served, and held, until the PageServer is destroyed.
+// Objects are served until the PageServer is destroyed. A peer that is handed one of them or calls
+// one holds it until it releases it (org.fernhollow.Automation.Dispatch.Release) or leaves the
+// bus, so that the page's owner can let a gone page go once nobody holds any of its objects.
 #pragma once
 
 #include "automation/bus_contract.h"
@@ -16,6 +18,7 @@
 
 #include <QDBusConnection>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace quillbrook::bridge {
@@ -35,6 +38,11 @@ public:
     // Serves `object` (if it is not served yet) and gives its reference; the null reference for
     // null. One object has one path, whichever of its interfaces is given.
     bus::ObjectReference referenceOf(const std::shared_ptr<Dispatchable>& object);
+
+    // Whether a peer holds any of the page's objects.
+    bool isHeld() const;
+    // Called, from a call's handling, whenever the last hold of the page's objects goes.
+    void onReleased(std::function<void()> released);
 
 private:
     class Objects;

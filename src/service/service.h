@@ -116,6 +116,12 @@ private:
     // Ends the session as the page's unload would when the process serving the page leaves.
     void watchPageProcesses();
     void pageProcessLeft();
+    // The page has gone: its objects are let go, from the event loop, so that its process can let
+    // it go too; the service itself stays while its deleter runs.
+    void letGoOfPageLater();
+    void letGoOfPage();
+    // The session has ended: the change notifier lets go of this service, from the event loop.
+    void letGoOfSessionLater();
     // A save that could not reach the text box: kept in the recovery store, the user told once.
     void keepUndelivered(std::string_view bytes);
     // The deleter's work on the editor's end and the file's last text.

@@ -4,6 +4,7 @@
 #include "service/service.h"
 
 #include "interfaces/text_box.h"
+#include "service/change_notifier.h"
 #include "platform/charset.h"
 #include "platform/file_descriptor.h"
 #include "platform/file_stamp.h"
@@ -12,6 +13,8 @@
 #include "recovery/side_files.h"
 #include "service/editor_command_line.h"
 #include "service/session_notices.h"
+
+#include <QCoreApplication>
 
 #include <atomic>
 #include <cerrno>
@@ -75,6 +78,53 @@ void CService::pageProcessLeft()
     // The notice of a terminal left open says it all already.
     if (wasActive && !terminalLeftOpenTold_)
         tellPageWentAway(origin_.title);
+    letGoOfPageLater();
+}
+
+void CService::letGoOfPageLater()
+{
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return;
+    // From the event loop: this may run within a call from the page, or a watch's own signal.
+    QMetaObject::invokeMethod(
+        application,
+        [weak = weak_from_this(), element = element_.get()] {
+            const auto self = std::dynamic_pointer_cast<CService>(weak.lock());
+            if (self && self->element_.get() == element)
+                self->letGoOfPage();
+        },
+        Qt::QueuedConnection);
+}
+
+void CService::letGoOfPage()
+{
+    element_.reset();
+    document_.reset();
+    pageProcessWatches_.clear();
+    bool deleterRunning = false;
+    {
+        std::lock_guard lock(sessionLock_);
+        deleterRunning = deleterRunning_;
+    }
+    // A running deleter still needs this object; it lets go at the session's end.
+    if (!deleterRunning)
+        changeNotifier().RemoveService(this);
+}
+
+void CService::letGoOfSessionLater()
+{
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return;
+    QMetaObject::invokeMethod(
+        application,
+        [weak = weak_from_this()] {
+            // Held here, so that a service whose last holder was the notifier ends on this thread.
+            if (const auto self = weak.lock())
+                changeNotifier().RemoveService(dynamic_cast<const IService*>(self.get()));
+        },
+        Qt::QueuedConnection);
 }
 
 void CService::keepUndelivered(std::string_view bytes)

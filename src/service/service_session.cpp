@@ -70,6 +70,7 @@ void CService::endSession(std::uint64_t session)
             return;
     }
     SetActive(false);
+    letGoOfSessionLater();
 }
 
 HRESULT CService::CloseEditor()

@@ -61,6 +61,7 @@ HRESULT CService::OnBeforeUnload()
 {
     DisconnectWindowEvents();
     CloseEditor();
+    letGoOfPageLater();
     return S_OK;
 }
 

@@ -181,10 +181,25 @@ TEST_F(BridgeHostTest, UnloadAsksTheEditorToCloseAndItsFileIsDeleted)
     const fs::path file = *(std::find(lines.begin(), lines.end(), "mapped") - 1);
     ASSERT_TRUE(fs::exists(file));
 
+    // The page's first object is the element the server was handed. Asked as a client asks: its
+    // call holds the object, its Release lets it go again.
+    const QString hostName = busNameOf(host.pid());
+    ASSERT_FALSE(hostName.isEmpty());
+    const auto elementAnswers = [&] {
+        const bool answered = callElement(hostName, QString::fromLatin1(bus::kUnknownInterface),
+                                          QStringLiteral("QueryInterface"), {kTextAreaInterface})
+                                  .type() == QDBusMessage::ReplyMessage;
+        callElement(hostName, QString::fromLatin1(bus::kDispatchInterface), QStringLiteral("Release"));
+        return answered;
+    };
+    EXPECT_TRUE(elementAnswers());
+
     host.send({{QStringLiteral("type"), QStringLiteral("unload")}, {QStringLiteral("page"), kPage}});
     ASSERT_TRUE(runEventLoopUntil([&] { return logged("ended"); })) << "the editor was not asked to close";
     EXPECT_TRUE(logged("close-requested"));
     EXPECT_TRUE(runEventLoopUntil([&] { return !fs::exists(file); })) << file << " was not deleted";
+    // Gone, and released by the server once its session ended: the host lets the page go.
+    EXPECT_TRUE(runEventLoopUntil([&] { return !elementAnswers(); })) << "the gone page is still served";
 }
 
 // The browser closing the pipe, and a SIGTERM (what a browser sends a host slow to exit), alike.
