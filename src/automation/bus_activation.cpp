@@ -71,11 +71,12 @@ bool busCanStart(const QDBusConnection& connection)
 HRESULT startServer(const QDBusConnection& connection, const QString& classId, std::chrono::milliseconds timeout)
 {
     std::string commandLine;
-    if (const HRESULT result = localServerCommandLine(classId, commandLine); FAILED(result)) {
-        // A user whom the installation's activation file serves has no class keys until the
-        // server's first start writes them.
-        if (!busCanStart(connection))
-            return result;
+    const HRESULT registered = localServerCommandLine(classId, commandLine);
+    // The bus starts the server whenever it can, whoever asks: the server, and the editors it
+    // starts, then always have the session's activation environment, not that of the client that
+    // happened to ask first. A user whom the installation's activation file serves has no class
+    // keys until the server's first start writes them.
+    if (busCanStart(connection)) {
         QDBusMessage start = QDBusMessage::createMethodCall(
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("StartServiceByName"));
@@ -84,6 +85,8 @@ HRESULT startServer(const QDBusConnection& connection, const QString& classId, s
         return started.type() == QDBusMessage::ReplyMessage || nameHasOwner(connection) ? S_OK
                                                                                          : CO_E_SERVER_EXEC_FAILURE;
     }
+    if (FAILED(registered))
+        return registered;
     auto server = startProcess(commandLine + " " + kEmbeddingSwitch);
     if (!server.ok())
         return CO_E_SERVER_EXEC_FAILURE;

@@ -1,11 +1,11 @@
 // Getting an object of a class from the server on the bus, as a client of the original platform's
-// object broker did: when nobody owns kServiceName, the server that the class's registration names
-// (HKEY_CLASSES_ROOT\CLSID\{clsid}\LocalServer32) is started with its embedding switch and waited
-// for; a class not registered in the hive is started by the bus from its activation file, when the
-// bus has one (the installation's, before the server's first start registers the classes). Then
-// its class factory creates the object. Two clients that do this at once start two
-// processes, of which the one that loses the race for the name exits; both clients are served by
-// the winner.
+// object broker did: when nobody owns kServiceName, the bus starts the server from its activation
+// file when it has one (the per-user one that /RegServer writes, or the installation's), so that
+// the server has the session's activation environment whoever asked; without one, the server that
+// the class's registration names (HKEY_CLASSES_ROOT\CLSID\{clsid}\LocalServer32) is started with
+// its embedding switch and waited for. Then its class factory creates the object. Two clients
+// that do this at once start two processes, of which the one that loses the race for the name
+// exits; both clients are served by the winner.
 #pragma once
 
 #include "automation/bus_contract.h"

@@ -37,10 +37,14 @@ std::string startTimeOf(pid_t pid)
         return {};
     std::istringstream fields(stat.substr(close + 2));
     std::string field;
-    // After the name come state (field 3) ... starttime (field 22).
-    for (int number = 3; number <= 22 && (fields >> field); ++number)
+    // After the name come state (field 3) ... starttime (field 22). A zombie (Z) or dead (X)
+    // process has ended, however long its parent takes to reap it.
+    for (int number = 3; number <= 22 && (fields >> field); ++number) {
+        if (number == 3 && (field == "Z" || field == "X"))
+            return {};
         if (number == 22)
             return field;
+    }
     return {};
 }
 

@@ -149,13 +149,7 @@ TEST_F(BridgeHostTest, UnloadAsksTheEditorToCloseAndItsFileIsDeleted)
     TestDisplay display;
     ASSERT_TRUE(display.ok());
     // The bus starts the server with the environment it was given, and the server the editor.
-    qDBusRegisterMetaType<QMap<QString, QString>>();
-    QDBusMessage update = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("UpdateActivationEnvironment"));
-    update << QVariant::fromValue(QMap<QString, QString>{{QStringLiteral("DISPLAY"), QString::fromStdString(display.name())},
-                                                         {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}});
-    ASSERT_EQ(client_.call(update).type(), QDBusMessage::ReplyMessage);
+    setActivationEnvironment({{"DISPLAY", display.name()}, {"QT_QPA_PLATFORM", "offscreen"}});
     // An editor with a window, which logs to <editors>/<pid>.log.
     const fs::path editors = root() / "editors";
     fs::create_directories(editors);

@@ -47,15 +47,7 @@ std::string fileBytes(const QString& text, int codePage)
 class TextPathTest : public BridgeHostTest, public ::testing::WithParamInterface<int> {
 protected:
     // The server, started by the bus, reads and writes the process charset as UTF-8.
-    void SetUp() override
-    {
-        qDBusRegisterMetaType<QMap<QString, QString>>();
-        QDBusMessage update = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("UpdateActivationEnvironment"));
-        update << QVariant::fromValue(QMap<QString, QString>{{QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")}});
-        ASSERT_EQ(client_.call(update).type(), QDBusMessage::ReplyMessage);
-    }
+    void SetUp() override { setActivationEnvironment({{"LC_ALL", "C.UTF-8"}}); }
 
     // The next value the host writes to the page, its parts joined.
     std::optional<QString> nextValue(HostProcess& host)

@@ -9,7 +9,10 @@
 #include <QDBusMessage>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <ostream>
+#include <string>
 
 namespace quillbrook::testing {
 namespace {
@@ -51,6 +54,23 @@ TEST_F(ServerOnBus, ALaterClientIsServedByTheSameProcessAfterTheFirstReleasedEve
     ASSERT_EQ(again.result, S_OK);
     EXPECT_EQ(again.object.service, created.object.service);
     EXPECT_EQ(serverPid(), pid);
+}
+
+TEST_F(ServerOnBus, TheServerHasTheBusesEnvironmentWhoeverStartsIt)
+{
+    registerQuillbrook();
+    // The session's variables are the bus's; the asking program's own differ.
+    setEnvironment("QUILLBROOK_EDITOR", "from the client");
+    setActivationEnvironment({{"QUILLBROOK_EDITOR", "from the session"}});
+    QDBusConnection client = connectClient(QStringLiteral("client"));
+
+    ASSERT_EQ(bus::activate(client, QStringLiteral("Quillbrook.Service")).result, S_OK);
+    const auto pid = serverPid();
+    ASSERT_TRUE(pid);
+    std::ifstream in("/proc/" + std::to_string(*pid) + "/environ", std::ios::binary);
+    const std::string environment{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(environment.find(std::string("QUILLBROOK_EDITOR=from the session") + '\0'), std::string::npos);
+    EXPECT_EQ(environment.find("from the client"), std::string::npos);
 }
 
 struct FailureCase {

@@ -4,8 +4,11 @@
 #include "support/main_thread_loop.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
+#include <QMap>
 
 #include <poll.h>
 #include <signal.h>
@@ -38,6 +41,28 @@ ServerOnBus::ServerOnBus()
         ADD_FAILURE() << bus_->error();
     bus_->useAsSessionBus();
     observer_ = bus_->connect(QStringLiteral("observer"));
+}
+
+void ServerOnBus::setEnvironment(const std::string& name, const std::optional<std::string>& value)
+{
+    home_.setEnvironment(name, value);
+    if (value)
+        setActivationEnvironment({{name, *value}});
+}
+
+void ServerOnBus::setActivationEnvironment(const std::map<std::string, std::string>& variables)
+{
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    QMap<QString, QString> map;
+    for (const auto& [name, value] : variables)
+        map.insert(QString::fromStdString(name), QString::fromStdString(value));
+    QDBusMessage update = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("UpdateActivationEnvironment"));
+    update << QVariant::fromValue(map);
+    const QDBusMessage reply = observer_.call(update);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        ADD_FAILURE() << "cannot set the bus's activation environment: " << reply.errorMessage().toStdString();
 }
 
 ServerOnBus::~ServerOnBus()

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -39,11 +40,12 @@ protected:
     std::string quillbrookProgram() const;
     const std::filesystem::path& root() const { return home_.root(); }
     PrivateBus& bus() { return *bus_; }
-    // Sets (or removes) a variable of the environment the programs started by the test inherit.
-    void setEnvironment(const std::string& name, const std::optional<std::string>& value)
-    {
-        home_.setEnvironment(name, value);
-    }
+    // Sets (or removes) a variable of the environment the programs started by the test inherit;
+    // a value set is given to the programs the bus starts as well (the server among them).
+    void setEnvironment(const std::string& name, const std::optional<std::string>& value);
+    // Sets variables of the environment the bus gives the programs it starts, as
+    // dbus-update-activation-environment does; the test's own environment stays as it is.
+    void setActivationEnvironment(const std::map<std::string, std::string>& variables);
 
 private:
     TemporaryHome home_;
