@@ -38,8 +38,8 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     menuUpdate: Promise.resolve(),
     // page id -> the content script's port, for the pages a command ran on.
     pages: new Map(),
-    // setValue parts until their request is whole.
-    values: new messages.ValueAssembler(),
+    // setValue requests whose page could not be reached: their later parts are dropped.
+    undelivered: new Set(),
     results: new messages.ResultLog(KEPT_RESULTS),
     nextCommand: 1,
     // command -> the menu entry clicked, until the content script has named its target.
@@ -95,7 +95,7 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     ++state.failures;
     state.host = null;
     state.recent = [];
-    state.values.clear();
+    state.undelivered.clear();
     state.clicks.clear();
     state.running.clear();
     updateMenu([], hostNotice(reason));
@@ -128,12 +128,9 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
       state.recent = messages.recentModel(message);
       updateMenu(state.menu);
       break;
-    case 'setValue': {
-      const value = state.values.take(message);
-      if (value)
-        deliverValue(value);
+    case 'setValue':
+      deliverValuePart(message);
       break;
-    }
     case 'result':
       state.results.add(message);
       announceChange();
@@ -191,19 +188,33 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
       .catch(() => {});
   }
 
-  // Every value is answered to the host with whether it reached its element, so that a text that
-  // did not is kept rather than lost.
-  function deliverValue(value) {
-    const page = state.pages.get(value.page);
+  // Each part of a value goes on to its page as it comes, where the content script joins them:
+  // a big text then crosses to the page while its later parts still arrive, instead of all at
+  // once after the last. Every value is answered to the host with whether it reached its element,
+  // so that a text that did not is kept rather than lost: here when its page cannot be reached,
+  // else by the content script once the value is whole.
+  function deliverValuePart(message) {
+    if (typeof message.text !== 'string' || typeof message.page !== 'string' || typeof message.element !== 'string')
+      return;
+    const more = message.more === true;
+    if (state.undelivered.has(message.request)) {
+      if (!more)
+        state.undelivered.delete(message.request);
+      return;
+    }
+    const page = state.pages.get(message.page);
     try {
       if (page) {
-        page.postMessage({ type: 'setValue', element: value.element, text: value.text, request: value.request });
+        page.postMessage({ type: 'setValue', page: message.page, element: message.element, text: message.text,
+                           request: message.request, more });
         return;
       }
     } catch (error) {
       console.warn('Quillbrook: cannot reach the page:', error.message ?? error);
     }
-    sendToHost({ type: 'valueSet', request: value.request, written: false });
+    if (more)
+      state.undelivered.add(message.request);
+    sendToHost({ type: 'valueSet', request: message.request, written: false });
   }
 
   // The menu command clicked: asks the content script of the frame for the element the user

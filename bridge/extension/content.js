@@ -5,6 +5,7 @@
 
 (() => {
   const api = globalThis.browser ?? globalThis.chrome;
+  const messages = globalThis.QuillbrookHostMessages;
   const TEXT_INPUT_TYPES = new Set(['text', 'search', 'url', 'tel', 'email', 'password']);
 
   let lastTarget = null;
@@ -14,6 +15,8 @@
   // element id -> element, for the elements a command ran on since the port opened.
   let elements = new Map();
   let elementIds = new WeakMap();
+  // The parts of the values on their way, joined once the last has come.
+  let values = new messages.ValueAssembler();
 
   function randomId() {
     const bytes = new Uint8Array(16);
@@ -50,6 +53,7 @@
     port = null;
     elements = new Map();
     elementIds = new WeakMap();
+    values = new messages.ValueAssembler();
   }
 
   function kindOf(element) {
@@ -84,8 +88,11 @@
 
   // Writes a value and tells whether it reached its element: one that left its document (a page
   // that changed its view) or stopped being a text box is not written, and its text is kept.
-  function onBackgroundMessage(message) {
-    if (message?.type !== 'setValue')
+  function onBackgroundMessage(part) {
+    if (part?.type !== 'setValue')
+      return;
+    const message = values.take(part);
+    if (!message)
       return;
     const element = elements.get(message.element);
     const written = Boolean(element?.isConnected) && kindOf(element) !== 'other';

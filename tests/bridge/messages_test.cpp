@@ -82,6 +82,15 @@ TEST(ValueParts, EachMessageFitsTheLimitAndThePartsJoinToTheValue)
     const auto empty = setValueMessages({1, QStringLiteral("p"), QStringLiteral("e")}, QString());
     ASSERT_EQ(empty.size(), 1u);
     EXPECT_EQ(QJsonDocument::fromJson(empty[0]).object().value(u"more").toBool(true), false);
+
+    // Names are escaped as the text is; a lone surrogate, which UTF-8 cannot carry, becomes U+FFFD.
+    const auto odd = setValueMessages({2, QStringLiteral("p\"1"), QStringLiteral("e\\\t")},
+                                      QString(QChar(0xD800)) + QStringLiteral("x\x7F"));
+    ASSERT_EQ(odd.size(), 1u);
+    const QJsonObject parsed = QJsonDocument::fromJson(odd[0]).object();
+    EXPECT_EQ(parsed.value(u"page").toString(), QStringLiteral("p\"1"));
+    EXPECT_EQ(parsed.value(u"element").toString(), QStringLiteral("e\\\t"));
+    EXPECT_EQ(parsed.value(u"text").toString(), QString(QChar(0xFFFD)) + QStringLiteral("x\x7F"));
 }
 
 TEST(MessageReader, CutsMessagesAcrossReadsAndRefusesOversizedLengths)
