@@ -11,6 +11,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
 import { Browser, waitForValue } from '../browser/support/browser.mjs';
+import { RECORD_INPUTS } from '../browser/support/pages.mjs';
 import { ended, firstLine } from '../browser/support/private_session.mjs';
 import { readIfThere, whenFolder } from '../browser/support/watch.mjs';
 
@@ -35,7 +36,7 @@ while read -r command text <&3; do
 done
 `;
 
-const PAGE = '<!doctype html><title>Installed</title><textarea id="box">as the page had it</textarea>';
+const PAGE = `<!doctype html><title>Installed</title>${RECORD_INPUTS}<textarea id="box">as the page had it</textarea>`;
 
 let root, env, bus, server, url, browser;
 

@@ -147,17 +147,24 @@ Browser.prototype.restoreText = async function restoreText(page, selector, menuI
 };
 
 // Waits, through the page's own input events, until the element holds `expected`; answers how many
-// input events since the page loaded carried it, so that a test can tell the page was told.
+// input events carried it: since the page loaded on the tests' own pages, which record them (so a
+// text that arrived before the wait began still counts), else since the wait began.
 export function waitForValue(page, selector, expected) {
   return page.evaluate(([wanted, text]) => new Promise((resolve) => {
     const element = document.querySelector(wanted);
+    let events = 0;
     const check = () => {
       if (element.value !== text)
         return;
-      element.removeEventListener('input', check);
-      resolve((window.inputsSeen ?? []).filter((seen) => seen === text).length);
+      element.removeEventListener('input', onInput);
+      const recorded = (window.inputsSeen ?? []).filter((seen) => seen === text).length;
+      resolve(Math.max(events, recorded));
     };
-    element.addEventListener('input', check);
+    const onInput = () => {
+      ++events;
+      check();
+    };
+    element.addEventListener('input', onInput);
     check();
   }), [selector, expected]);
 }

@@ -5,7 +5,7 @@ const escape = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&
 
 // Every page records the value each input event saw, so that a test can ask whether the page was
 // told of a text even when the text arrived before the test began to wait for it.
-const RECORD_INPUTS = `<script>window.inputsSeen = [];
+export const RECORD_INPUTS = `<script>window.inputsSeen = [];
 document.addEventListener('input', (event) => inputsSeen.push(event.target.value ?? event.target.textContent), true);</script>`;
 
 function document(title, body) {
