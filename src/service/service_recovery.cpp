@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 
 #include <atomic>
+#include <functional>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -33,6 +34,13 @@ constexpr std::chrono::seconds kHandOffBound{3};
 // A failed editor's last words are in its pipe when it ends; this bounds the wait for a child it
 // left behind holding the pipe open.
 constexpr std::chrono::seconds kOutputEndBound{1};
+
+// Runs `work` on the main thread's event loop, after whatever runs now; nothing without one.
+void fromEventLoop(std::function<void()> work)
+{
+    if (QCoreApplication* application = QCoreApplication::instance())
+        QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
+}
 
 void waitForEither(const StopEvent& first, const StopEvent& second)
 {
@@ -83,18 +91,12 @@ void CService::pageProcessLeft()
 
 void CService::letGoOfPageLater()
 {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (!application)
-        return;
     // From the event loop: this may run within a call from the page, or a watch's own signal.
-    QMetaObject::invokeMethod(
-        application,
-        [weak = weak_from_this(), element = element_.get()] {
-            const auto self = std::dynamic_pointer_cast<CService>(weak.lock());
-            if (self && self->element_.get() == element)
-                self->letGoOfPage();
-        },
-        Qt::QueuedConnection);
+    fromEventLoop([weak = weak_from_this(), element = element_.get()] {
+        const auto self = std::dynamic_pointer_cast<CService>(weak.lock());
+        if (self && self->element_.get() == element)
+            self->letGoOfPage();
+    });
 }
 
 void CService::letGoOfPage()
@@ -114,17 +116,11 @@ void CService::letGoOfPage()
 
 void CService::letGoOfSessionLater()
 {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (!application)
-        return;
-    QMetaObject::invokeMethod(
-        application,
-        [weak = weak_from_this()] {
-            // Held here, so that a service whose last holder was the notifier ends on this thread.
-            if (const auto self = weak.lock())
-                changeNotifier().RemoveService(dynamic_cast<const IService*>(self.get()));
-        },
-        Qt::QueuedConnection);
+    fromEventLoop([weak = weak_from_this()] {
+        // Held here, so that a service whose last holder was the notifier ends on this thread.
+        if (const auto self = weak.lock())
+            changeNotifier().RemoveService(dynamic_cast<const IService*>(self.get()));
+    });
 }
 
 void CService::keepUndelivered(std::string_view bytes)
