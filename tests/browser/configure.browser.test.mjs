@@ -22,24 +22,15 @@ async function closeNextServerDialog() {
 }
 
 test('with no command the menu offers the configuration dialog, and its line opens it', TEST_OPTIONS, async () => {
-  const offered = await fixture.browser.worker.evaluate(async () => {
-    while (!globalThis.quillbrook.offersConfiguration())
-      await globalThis.quillbrook.changed();
-    await globalThis.quillbrook.menuUpdated();
-    return globalThis.quillbrook.menu();
-  });
-  assert.deepEqual(offered, []);
+  assert.deepEqual(await fixture.browser.waitForConfigurationOffer(), []);
 
   // The server runs before the click, so that the closer can watch its windows.
   await fixture.session.createInstance('Quillbrook.Service');
-  const page = await fixture.browser.context.newPage();
+  const page = await fixture.browser.newPage();
   await page.goto(fixture.pages.url('/textarea', 'Configure'));
   await page.bringToFront();
   const closed = closeNextServerDialog();
-  const command = await fixture.browser.worker.evaluate(async () => {
-    const [tab] = await chrome.tabs.query({ active: true, lastFocusedWindow: true });
-    return globalThis.quillbrook.onMenuClicked({ menuItemId: 'quillbrook-configure', frameId: 0 }, tab);
-  });
+  const command = await fixture.browser.clickMenuItem('quillbrook-configure');
   assert.ok(command > 0);
   assert.match(await closed, /^closed /);
   assert.equal(await fixture.browser.resultOf(command), 0);

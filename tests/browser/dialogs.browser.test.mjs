@@ -38,7 +38,7 @@ describe('commands answered by a dialog', () => {
   });
 
   test('an element that is no text box is refused with a message box and no editor', TEST_OPTIONS, async () => {
-    const page = await fixture.browser.context.newPage();
+    const page = await fixture.browser.newPage();
     await page.goto(fixture.pages.url('/contenteditable', 'Rich'));
     const closed = closeNextServerDialog();
     const command = await fixture.browser.runCommand(page, '#box', TITLE);
@@ -51,7 +51,7 @@ describe('commands answered by a dialog', () => {
   });
 
   test('Open File reaches the server, which shows its file dialog; cancelling leaves the box', TEST_OPTIONS, async () => {
-    const page = await fixture.browser.context.newPage();
+    const page = await fixture.browser.newPage();
     await page.goto(fixture.pages.url('/textarea', 'Opening'));
     const closed = closeNextServerDialog();
     const command = await fixture.browser.runCommand(page, '#box', OPEN_FILE);

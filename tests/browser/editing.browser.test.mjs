@@ -15,7 +15,7 @@ const TITLE = 'Edit in test editor';
 const fixture = useBrowserSession((session) => session.addMenuItem(LABEL));
 
 async function openPage(kind, title) {
-  const page = await fixture.browser.context.newPage();
+  const page = await fixture.browser.newPage();
   await page.goto(fixture.pages.url(kind, title));
   return page;
 }
@@ -123,13 +123,13 @@ describe('other text boxes and page ends', () => {
   });
 
   test('closing the browser ends the sessions of all its pages', TEST_OPTIONS, async () => {
-    const browser = await Browser.launch(fixture.session, { profile: 'chromium-closed' });
+    const browser = await Browser.launch(fixture.session, { profile: 'closed' });
     let editors;
     try {
       await browser.waitForMenu([TITLE]);
       editors = [];
       for (const title of ['Closing one', 'Closing two']) {
-        const page = await browser.context.newPage();
+        const page = await browser.newPage();
         await page.goto(fixture.pages.url('/textarea', title));
         editors.push(await startSession(page, title, browser));
       }

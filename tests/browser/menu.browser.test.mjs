@@ -3,7 +3,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { describe, test } from 'node:test';
-import { Browser } from './support/browser.mjs';
+import { Browser, dismissNotice, noticeText } from './support/browser.mjs';
 import { TEST_OPTIONS, useBrowserSession } from './support/fixture.mjs';
 
 const fixture = useBrowserSession((session) => session.addMenuItem('&First'));
@@ -30,31 +30,24 @@ describe('the context menu', () => {
     await fixture.session.reg('add', key, '/ve', '/d', script, '/f');
     await fixture.session.reg('add', key, '/v', 'contexts', '/t', 'REG_DWORD', '/d', '4', '/f');
     await fixture.browser.waitForMenu([...titles, 'Other program'], { anyOrder: true });
-    const page = await fixture.browser.context.newPage();
+    const page = await fixture.browser.newPage();
     await page.goto(fixture.pages.url('/textarea', 'Other'));
     const command = await fixture.browser.runCommand(page, '#box', 'Other program');
     assert.equal(await fixture.browser.resultOf(command) >>> 0, 0x80004001);
     // The user is told in the page, as a failing script once was, in a box that names Quillbrook.
-    const notice = page.locator('quillbrook-notice [role=alert]');
-    const told = await notice.innerText();
+    const told = await noticeText(page);
     assert.match(told, /^Quillbrook\n/);
     assert.ok(told.includes('Quillbrook could not run "Other program" (error 0x80004001).'), told);
-    await notice.getByRole('button').click();
-    assert.equal(await page.locator('quillbrook-notice').count(), 0);
+    assert.equal(await dismissNotice(page), 0);
     assert.equal(await page.title(), 'Other');
     await page.close();
   });
 
   test('without its host the menu says how to set it up instead of showing nothing', TEST_OPTIONS, async () => {
-    assert.equal(await fixture.browser.worker.evaluate(() => globalThis.quillbrook.notice()), null);
-    const browser = await Browser.launch(fixture.session, { withHost: false, profile: 'chromium-without-host' });
+    assert.equal(await fixture.browser.notice(), null);
+    const browser = await Browser.launch(fixture.session, { withHost: false, profile: 'without-host' });
     try {
-      const notice = await browser.worker.evaluate(async () => {
-        while (!globalThis.quillbrook.notice())
-          await globalThis.quillbrook.changed();
-        await globalThis.quillbrook.menuUpdated();
-        return globalThis.quillbrook.notice();
-      });
+      const notice = await browser.waitForNotice();
       assert.equal(notice, 'Quillbrook cannot reach its helper: install the quillbrook package, or run quillbrook-bridge --install');
       assert.deepEqual(await browser.menu(), []);
     } finally {
