@@ -14,9 +14,9 @@ const TITLE = 'Edit in test editor';
 
 const fixture = useBrowserSession((session) => session.addMenuItem(LABEL));
 
-async function openPage(kind, title) {
+async function openPage(kind, title, query) {
   const page = await fixture.browser.newPage();
-  await page.goto(fixture.pages.url(kind, title));
+  await page.goto(fixture.pages.url(kind, title, query));
   return page;
 }
 
@@ -138,6 +138,33 @@ describe('other text boxes and page ends', () => {
     }
     await Promise.all(editors.map(expectSessionEnd));
   });
+});
+
+describe('text boxes in frames', () => {
+  // Only the browser's own menu tells the extension which frame was right-clicked.
+  const options = { ...TEST_OPTIONS, skip: !Browser.readsItsMenu && 'this browser\'s menu cannot be clicked from a test' };
+  const cases = [
+    { where: 'its page\'s origin', title: 'Framed at home', origin: (pages) => pages.origin },
+    { where: 'another site', title: 'Framed abroad', origin: (pages) => pages.otherOrigin },
+  ];
+  for (const { where, title, origin } of cases) {
+    test(`a text area in a frame of ${where} is edited through the browser's menu`, options, async () => {
+      const inner = fixture.pages.url('/textarea', title, { origin: origin(fixture.pages) });
+      const page = await openPage('/frame', 'Outer page', { src: inner });
+      const frame = page.frames().find((candidate) => candidate.url() === inner);
+      assert.ok(frame, `no frame of ${inner}`);
+      const known = editorPids(fixture.session.editors);
+      await fixture.browser.chooseFromMenu(frame, '#box', TITLE);
+      // The file is named after the frame's document, not the page's.
+      const editor = await waitForEditor(fixture.session.editors, title, known);
+      await editor.waitFor('mapped');
+      assert.equal(fs.readFileSync(editor.file, 'utf8'), 'first line\nsecond line');
+      editor.save('written into the frame');
+      assert.ok(await waitForValue(frame, '#box', 'written into the frame') > 0, 'the frame was not told');
+      await page.close();
+      await expectSessionEnd(editor);
+    });
+  }
 });
 
 describe('texts that cannot reach their page', () => {

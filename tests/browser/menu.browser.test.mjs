@@ -43,6 +43,32 @@ describe('the context menu', () => {
     await page.close();
   });
 
+  // Firefox is given the entry's name itself: its "&" marks the access key and "&&" shows one "&".
+  // Several lines of one extension go into a submenu named after it.
+  test('the browser\'s own menu shows each entry\'s name with its access key', {
+    ...TEST_OPTIONS, skip: !Browser.readsItsMenu && 'this browser\'s menu cannot be read from a test',
+  }, async () => {
+    const page = await fixture.browser.newPage();
+    await page.goto(fixture.pages.url('/textarea', 'Shown'));
+    const [submenu, ...rest] = await fixture.browser.readMenu(page, '#box');
+    assert.deepEqual(rest, []);
+    assert.equal(submenu.label, 'Quillbrook');
+    const byLabel = (a, b) => a.label.localeCompare(b.label);
+    assert.deepEqual(submenu.items.sort(byLabel), [
+      { label: 'Other program', accessKey: '', enabled: true },
+      { label: 'Second & third', accessKey: 't', enabled: true },
+    ]);
+    // A line of the submenu, chosen as a user does, runs its entry.
+    await fixture.browser.chooseFromMenu(page, '#box', 'Other program');
+    assert.ok((await noticeText(page)).includes('"Other program" (error 0x80004001)'));
+    assert.equal(await dismissNotice(page), 0);
+
+    await fixture.session.reg('delete', 'HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt\\Other program', '/f');
+    await fixture.browser.waitForMenu(['Second & third']);
+    assert.deepEqual(await fixture.browser.readMenu(page, '#box'), [{ label: 'Second & third', accessKey: 't', enabled: true }]);
+    await page.close();
+  });
+
   test('without its host the menu says how to set it up instead of showing nothing', TEST_OPTIONS, async () => {
     assert.equal(await fixture.browser.notice(), null);
     const browser = await Browser.launch(fixture.session, { withHost: false, profile: 'without-host' });
@@ -50,6 +76,11 @@ describe('the context menu', () => {
       const notice = await browser.waitForNotice();
       assert.equal(notice, 'Quillbrook cannot reach its helper: install the quillbrook package, or run quillbrook-bridge --install');
       assert.deepEqual(await browser.menu(), []);
+      if (Browser.readsItsMenu) {
+        const page = await browser.newPage();
+        await page.goto(fixture.pages.url('/textarea', 'Unreachable'));
+        assert.deepEqual(await browser.readMenu(page, '#box'), [{ label: notice, accessKey: '', enabled: false }]);
+      }
     } finally {
       await browser.close();
     }

@@ -1,8 +1,12 @@
 // The browser the tests run in, with the built extension, in a private session: Debian's
-// Chromium (chromium.mjs), behind the methods every browser answers (extension_browser.mjs).
+// Chromium (chromium.mjs), or Firefox ESR when QUILLBROOK_TEST_BROWSER=firefox (firefox.mjs). Both
+// answer the same methods (extension_browser.mjs), and their pages the same page methods.
 import { ChromiumBrowser } from './chromium.mjs';
+import { FirefoxBrowser } from './firefox.mjs';
+import { browserName } from './programs.mjs';
 
-export const Browser = ChromiumBrowser;
+export { browserName };
+export const Browser = browserName === 'firefox' ? FirefoxBrowser : ChromiumBrowser;
 
 // Waits, through the page's own input events, until the element holds `expected`; answers how many
 // input events carried it: since the page loaded on the tests' own pages, which record them (so a

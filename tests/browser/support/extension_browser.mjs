@@ -27,6 +27,10 @@ export async function installHost(env, args, manifest, allows) {
 // The functions given to inBackground run in the background, not here: they get its
 // `quillbrook` object, its extension API and `arg`, and their result is copied back as JSON.
 export class ExtensionBrowser {
+  // Whether the browser's own context menu can be read and clicked from a test (readMenu,
+  // chooseFromMenu).
+  static readsItsMenu = false;
+
   menu() {
     return this.inBackground((quillbrook) => quillbrook.menu());
   }

@@ -12,13 +12,15 @@ function document(title, body) {
   return `<!DOCTYPE html><html><head><meta charset="utf-8"><title>${escape(title)}</title>${RECORD_INPUTS}</head><body>${body}</body></html>`;
 }
 
-// Each page takes its title from ?title=, so that tabs and temporary files can be told apart.
+// Each page takes its title from ?title=, so that tabs and temporary files can be told apart; a
+// frame's page, the address of its frame from ?src=.
 const PAGES = {
   '/textarea': (title) => document(title, `<form name="reply"><textarea id="box" name="body" rows="8" cols="60">first line
 second line</textarea></form>`),
   '/input': (title) => document(title, '<input id="box" name="subject" value="Hello">'),
   '/contenteditable': (title) => document(title, '<div id="box" contenteditable="true">Rich <b>text</b></div>'),
   '/elsewhere': (title) => document(title, '<p id="box">Another page</p>'),
+  '/frame': (title, query) => document(title, `<iframe id="frame" src="${escape(query.get('src') ?? '')}"></iframe>`),
 };
 
 export class PageServer {
@@ -31,7 +33,7 @@ export class PageServer {
         return;
       }
       response.writeHead(200, { 'content-type': 'text/html; charset=utf-8' });
-      response.end(page(url.searchParams.get('title') ?? 'Page'));
+      response.end(page(url.searchParams.get('title') ?? 'Page', url.searchParams));
     });
     await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
     return new PageServer(server);
@@ -40,10 +42,12 @@ export class PageServer {
   constructor(server) {
     this.server = server;
     this.origin = `http://127.0.0.1:${server.address().port}`;
+    // The same server under another name: another origin and site to the browser.
+    this.otherOrigin = `http://localhost:${server.address().port}`;
   }
 
-  url(page, title) {
-    return `${this.origin}${page}?title=${encodeURIComponent(title)}`;
+  url(page, title, { origin = this.origin, ...query } = {}) {
+    return `${origin}${page}?${new URLSearchParams({ title, ...query })}`;
   }
 
   close() {
