@@ -83,7 +83,7 @@ try {
   for (const [name, size] of SIZES) {
     const toPage = [];
     for (let run = 0; run < RUNS; ++run) {
-      const page = await browser.context.newPage();
+      const page = await browser.newPage();
       const title = `Big ${name} ${run}`;
       await page.goto(pages.url('/textarea', title));
       const known = editorPids(session.editors);

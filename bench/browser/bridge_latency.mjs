@@ -57,7 +57,7 @@ try {
   const toEditor = [];
   const toPage = [];
   for (let run = 0; run < RUNS; ++run) {
-    const page = await browser.context.newPage();
+    const page = await browser.newPage();
     const title = `Run ${run}`;
     await page.goto(pages.url('/textarea', title));
     await page.bringToFront();

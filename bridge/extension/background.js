@@ -266,10 +266,22 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     }
     state.pages.set(page, port);
     port.onMessage.addListener((message) => onPageMessage(port, page, message));
-    port.onDisconnect.addListener(() => {
-      state.pages.delete(page);
-      sendToHost({ type: 'unload', page });
-    });
+    port.onDisconnect.addListener(() => pageGone(page, port));
+  }
+
+  function pageGone(page, port) {
+    if (state.pages.get(page) !== port)
+      return;
+    state.pages.delete(page);
+    sendToHost({ type: 'unload', page });
+  }
+
+  // A closed tab ends the pages of all its frames, even one whose port the browser does not
+  // disconnect as the tab goes (seen with a frame of another site in Firefox).
+  function tabClosed(tabId) {
+    for (const [page, port] of [...state.pages])
+      if (port.sender?.tab?.id === tabId)
+        pageGone(page, port);
   }
 
   function onPageMessage(port, page, message) {
@@ -296,6 +308,7 @@ if (typeof importScripts === 'function' && !globalThis.QuillbrookHostMessages)
     onMenuClicked(info, tab);
   });
   api.runtime.onConnect.addListener(onPageConnected);
+  api.tabs.onRemoved.addListener(tabClosed);
 
   // What the tests read and call: the same handler the menu calls.
   globalThis.quillbrook = {
