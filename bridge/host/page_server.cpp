@@ -130,7 +130,8 @@ public:
         const QString interface = message.interface();
         if (message.member() == u"Release"
             && (interface.isEmpty() || interface == QLatin1String(bus::kDispatchInterface))) {
-            connection.send(message.createReply());
+            if (message.isReplyRequired())
+                connection.send(message.createReply());
             holds_.release(message.path(), message.service());
             return true;
         }

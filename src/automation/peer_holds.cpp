@@ -56,25 +56,6 @@ void PeerHolds::release(const QString& path, const QString& peer)
     releaseHolds(path, peer, false);
 }
 
-void PeerHolds::forget(const QString& path)
-{
-    const auto held = holders_.find(path);
-    if (held == holders_.end())
-        return;
-    for (const auto& [peer, count] : held->second) {
-        if (--holdsByPeer_[peer] == 0) {
-            holdsByPeer_.erase(peer);
-            peers_.removeWatchedService(peer);
-        }
-    }
-    holders_.erase(held);
-}
-
-bool PeerHolds::isHeld(const QString& path) const
-{
-    return holders_.contains(path);
-}
-
 void PeerHolds::releaseHolds(const QString& path, const QString& peer, bool every)
 {
     const auto held = holders_.find(path);

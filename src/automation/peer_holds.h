@@ -38,10 +38,7 @@ public:
     void holdAtLeastOnce(const QString& path, const QString& peer);
     // One hold of `path` by `peer` goes.
     void release(const QString& path, const QString& peer);
-    // Every hold of `path` is forgotten, without telling the owner.
-    void forget(const QString& path);
 
-    bool isHeld(const QString& path) const;
     // The number of paths that someone holds.
     std::size_t heldCount() const { return holders_.size(); }
 

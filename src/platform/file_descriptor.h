@@ -24,6 +24,8 @@ public:
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    // Hands the descriptor over to the caller; the object is left empty.
+    int release() { return std::exchange(fd_, -1); }
     void reset()
     {
         if (fd_ >= 0)

@@ -3,6 +3,7 @@
 #include "platform/child_output.h"
 #include "platform/child_reaper.h"
 #include "platform/command_line.h"
+#include "platform/file_descriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -103,31 +104,6 @@ public:
 private:
     std::vector<std::string> added_;
     std::vector<char*> pointers_;
-};
-
-// A pipe whose ends close with the object; the read end can be taken.
-class StandardErrorPipe {
-public:
-    explicit StandardErrorPipe(bool wanted)
-    {
-        if (wanted && ::pipe2(ends_, O_CLOEXEC) != 0)
-            ends_[0] = ends_[1] = -1;
-    }
-    ~StandardErrorPipe()
-    {
-        for (const int end : ends_)
-            if (end >= 0)
-                ::close(end);
-    }
-    StandardErrorPipe(const StandardErrorPipe&) = delete;
-    StandardErrorPipe& operator=(const StandardErrorPipe&) = delete;
-
-    bool failed(bool wanted) const { return wanted && ends_[0] < 0; }
-    int writeEnd() const { return ends_[1]; }
-    int takeReadEnd() { return std::exchange(ends_[0], -1); }
-
-private:
-    int ends_[2] = {-1, -1};
 };
 
 } // namespace
@@ -239,22 +215,28 @@ Win32Result<ChildProcess> startProcess(const std::string& commandLine, const Sta
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    const bool relayError = options.standardErrorTail != nullptr;
-    StandardErrorPipe errorPipe(relayError);
-    if (errorPipe.failed(relayError))
-        return descriptorError(errno);
+    // The relayed standard error's pipe; the write end is the child's only.
+    FileDescriptor errorRead;
+    FileDescriptor errorWrite;
+    if (options.standardErrorTail) {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return descriptorError(errno);
+        errorRead = FileDescriptor(ends[0]);
+        errorWrite = FileDescriptor(ends[1]);
+    }
     ReservedDescriptor forPidfd;
     if (!forPidfd.ok())
         return descriptorError(errno);
-    const SpawnSettings settings(errorPipe.writeEnd());
+    const SpawnSettings settings(errorWrite.get());
     const ChildEnvironment environment(options.environmentDefaults);
     pid_t pid = 0;
     const int error = posix_spawn(&pid, command.programFile.c_str(), settings.actions(), settings.attributes(),
                                   argv.data(), environment.get());
     if (error != 0)
         return error == ENOEXEC ? ERROR_BAD_EXE_FORMAT : win32ErrorFromErrno(error, command.programFile);
-    if (relayError)
-        relayOutput(errorPipe.takeReadEnd(), options.standardErrorTail);
+    if (errorRead.valid())
+        relayOutput(errorRead.release(), options.standardErrorTail);
 
     forPidfd.free();
     const int pidfd = pidfd_open(pid, 0);

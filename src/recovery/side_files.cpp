@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string_view>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,8 +23,7 @@ bool isRegularFile(const std::string& path)
     return ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-} // namespace
-
+// The paths beside `path` that editors use for it and that are regular files now.
 std::vector<std::string> sideFilesOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -49,9 +49,10 @@ std::vector<std::string> sideFilesOf(const std::string& path)
     return found;
 }
 
-std::size_t keepSideFiles(RecoveryStore& store, const std::string& path, const TextOrigin& origin)
+} // namespace
+
+void keepSideFiles(RecoveryStore& store, const std::string& path, const TextOrigin& origin)
 {
-    std::size_t kept = 0;
     for (const std::string& side : sideFilesOf(path)) {
         const auto bytes = readRegularFile(side);
         if (!bytes.ok())
@@ -60,9 +61,7 @@ std::size_t keepSideFiles(RecoveryStore& store, const std::string& path, const T
         if (!store.keep(KeptBecause::SideFile, origin, bytes.value(), name).ok())
             continue;
         ::unlink(side.c_str());
-        ++kept;
     }
-    return kept;
 }
 
 } // namespace quillbrook

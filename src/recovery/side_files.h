@@ -6,18 +6,13 @@
 #include "recovery/recovered_text.h"
 #include "recovery/recovery_store.h"
 
-#include <cstddef>
 #include <string>
-#include <vector>
 
 namespace quillbrook {
 
-// The paths beside `path` that editors use for it (nano's NAME.save, vim's .NAME.swp, Kate's
-// .NAME.kate-swp, Emacs's #NAME#, NAME~ and others) and that are regular files now.
-std::vector<std::string> sideFilesOf(const std::string& path);
-
-// Keeps each side file of `path` in `store`, with `origin` and the side file's name, and deletes
-// it once kept; one that cannot be kept stays. Gives how many were kept.
-std::size_t keepSideFiles(RecoveryStore& store, const std::string& path, const TextOrigin& origin);
+// Keeps each side file of `path` that is a regular file now (nano's NAME.save, vim's .NAME.swp,
+// Kate's .NAME.kate-swp, Emacs's #NAME#, NAME~ and others) in `store`, with `origin` and the side
+// file's name, and deletes it once kept; one that cannot be kept stays.
+void keepSideFiles(RecoveryStore& store, const std::string& path, const TextOrigin& origin);
 
 } // namespace quillbrook

@@ -4,21 +4,21 @@
 #include "service/service.h"
 
 #include "interfaces/text_box.h"
-#include "service/change_notifier.h"
 #include "platform/charset.h"
 #include "platform/file_descriptor.h"
 #include "platform/file_stamp.h"
 #include "recovery/recovery_store.h"
 #include "recovery/session_ledger.h"
 #include "recovery/side_files.h"
+#include "service/change_notifier.h"
 #include "service/editor_command_line.h"
 #include "service/session_notices.h"
 
 #include <QCoreApplication>
 
 #include <atomic>
-#include <functional>
 #include <cerrno>
+#include <functional>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -118,8 +118,8 @@ void CService::letGoOfSessionLater()
 {
     fromEventLoop([weak = weak_from_this()] {
         // Held here, so that a service whose last holder was the notifier ends on this thread.
-        if (const auto self = weak.lock())
-            changeNotifier().RemoveService(dynamic_cast<const IService*>(self.get()));
+        if (const auto self = std::dynamic_pointer_cast<CService>(weak.lock()))
+            changeNotifier().RemoveService(self.get());
     });
 }
 
