@@ -13,10 +13,8 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { performance } from 'node:perf_hooks';
 import { promisify } from 'node:util';
-import { Browser } from '../../tests/browser/support/browser.mjs';
+import { summary, withBenchSession } from './bench_session.mjs';
 import { editorPids, waitForEditor } from '../../tests/browser/support/editors.mjs';
-import { PageServer } from '../../tests/browser/support/pages.mjs';
-import { PrivateSession } from '../../tests/browser/support/private_session.mjs';
 import { whenFolder } from '../../tests/browser/support/watch.mjs';
 
 const RUNS = Number(process.argv[2] ?? 5);
@@ -27,12 +25,6 @@ const now = () => performance.timeOrigin + performance.now();
 
 function say(line) {
   process.stdout.write(`${line}\n`);
-}
-
-function summary(name, values) {
-  const sorted = [...values].sort((a, b) => a - b);
-  const median = sorted[Math.floor(sorted.length / 2)];
-  say(`${name.padEnd(24)} median ${median.toFixed(1)} ms   max ${sorted.at(-1).toFixed(1)} ms   (${sorted.length} runs)`);
 }
 
 // A text of `size` bytes of UTF-8 in lines of words, with some non-ASCII, as people write.
@@ -70,16 +62,7 @@ async function serverAlone() {
     say(`server alone: ${line.trim()}`);
 }
 
-const session = await PrivateSession.start({
-  prefix: 'quillbrook-bench-',
-  settings: { ChangeNotificationSyncDelay: SYNC_DELAY_MS, DelayToDeleteTemporaryFile: 0 },
-});
-const pages = await PageServer.start();
-let browser;
-try {
-  await session.addMenuItem(`&${TITLE}`);
-  browser = await Browser.launch(session);
-  await browser.waitForMenu([TITLE]);
+await withBenchSession(TITLE, SYNC_DELAY_MS, async ({ session, pages, browser }) => {
   for (const [name, size] of SIZES) {
     const toPage = [];
     for (let run = 0; run < RUNS; ++run) {
@@ -105,12 +88,8 @@ try {
       await editor.waitFor('ended');
       await whenFolder(path.dirname(editor.file), () => !fs.existsSync(editor.file), 'the temporary file to go');
     }
-    summary(`save to page, ${name}`, toPage);
+    summary(`save to page, ${name}`, toPage, 24);
   }
   say(`(save to page is net of the ${SYNC_DELAY_MS} ms sync delay)`);
   await serverAlone();
-} finally {
-  await browser?.close();
-  await pages.close();
-  await session.close();
-}
+});

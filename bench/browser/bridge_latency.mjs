@@ -13,22 +13,14 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { performance } from 'node:perf_hooks';
-import { Browser } from '../../tests/browser/support/browser.mjs';
+import { summary, withBenchSession } from './bench_session.mjs';
 import { editorPids, waitForEditor } from '../../tests/browser/support/editors.mjs';
-import { PageServer } from '../../tests/browser/support/pages.mjs';
-import { PrivateSession } from '../../tests/browser/support/private_session.mjs';
 import { whenFolder } from '../../tests/browser/support/watch.mjs';
 
 const RUNS = Number(process.argv[2] ?? 20);
 const SYNC_DELAY_MS = 50;
 const TITLE = 'Edit in the benchmark editor';
 const now = () => performance.timeOrigin + performance.now();
-
-function summary(name, values) {
-  const sorted = [...values].sort((a, b) => a - b);
-  const median = sorted[Math.floor(sorted.length / 2)];
-  console.log(`${name.padEnd(16)} median ${median.toFixed(1)} ms   max ${sorted.at(-1).toFixed(1)} ms   (${sorted.length} runs)`);
-}
 
 // Resolves with the time at which the page heard, through its input event, that the element
 // holds `text`.
@@ -44,16 +36,7 @@ function pageHears(page, text) {
   }), text);
 }
 
-const session = await PrivateSession.start({
-  prefix: 'quillbrook-bench-',
-  settings: { ChangeNotificationSyncDelay: SYNC_DELAY_MS, DelayToDeleteTemporaryFile: 0 },
-});
-const pages = await PageServer.start();
-let browser;
-try {
-  await session.addMenuItem(`&${TITLE}`);
-  browser = await Browser.launch(session);
-  await browser.waitForMenu([TITLE]);
+await withBenchSession(TITLE, SYNC_DELAY_MS, async ({ session, pages, browser }) => {
   const toEditor = [];
   const toPage = [];
   for (let run = 0; run < RUNS; ++run) {
@@ -97,8 +80,4 @@ try {
   summary('click to editor', toEditor);
   summary('save to page', toPage);
   console.log(`(save to page is net of the ${SYNC_DELAY_MS} ms sync delay)`);
-} finally {
-  await browser?.close();
-  await pages.close();
-  await session.close();
-}
+});
