@@ -1,10 +1,11 @@
-// The hive: the per-user registry of this platform, one SQLite file per user. It keeps the
+// The hive: the per-user registry of this platform, one database file per user. It keeps the
 // registry's semantics: two roots (HKEY_CURRENT_USER, HKEY_CLASSES_ROOT); key and value names
 // case-insensitive but case-preserving; subkeys enumerated by index in case-insensitive name
 // order; typed values stored with exactly the bytes given; errors as Win32 codes.
 //
 // Several processes may share one hive. Every change is one transaction, so a process killed in
-// the middle of a write leaves the hive as it was before that write.
+// the middle of a write leaves the hive as it was before that write; a HiveTransaction makes
+// several changes one.
 //
 // Names and REG_SZ data are narrow strings in the process charset, as everywhere in the system.
 #pragma once
@@ -68,7 +69,8 @@ struct HiveLocation {
     static HiveLocation forCurrentUser();
 };
 
-class HiveConnection;
+class HiveBackend;
+class HiveTransaction;
 
 // An open key: the counterpart of a registry key handle. Move-only; closing (or destroying) it
 // releases the key. A key deleted while open stays open, and every operation on it then fails with
@@ -122,6 +124,13 @@ public:
     // Needs KEY_SET_VALUE. Missing value: ERROR_FILE_NOT_FOUND.
     Win32Error deleteValue(std::string_view name);
 
+    // A DWORD as the original platform reads one into a 4-byte buffer: the value's type is not
+    // examined, shorter data fills the low-order bytes of 0, longer data is ERROR_MORE_DATA.
+    // `value` is set only on success. Needs KEY_QUERY_VALUE.
+    Win32Error readDword(std::string_view name, std::uint32_t& value) const;
+    // Sets a REG_DWORD of 4 bytes, low-order byte first. Needs KEY_SET_VALUE.
+    Win32Error writeDword(std::string_view name, std::uint32_t value);
+
     // Deletes the key at `path` below this key, with its values; fails with ERROR_ACCESS_DENIED
     // when that key has subkeys, ERROR_FILE_NOT_FOUND when it does not exist. A root cannot be
     // deleted.
@@ -130,17 +139,61 @@ public:
     // deletes everything below this key (its subkeys and values) but keeps the key itself.
     Win32Error deleteTree(std::string_view path);
 
+    // Begins a transaction on this key's connection to the hive. ERROR_INVALID_HANDLE when the key
+    // is closed; ERROR_LOCK_VIOLATION when another process holds the hive's write lock for longer
+    // than the busy timeout; ERROR_ACCESS_DENIED on a hive that cannot be written.
+    Win32Result<HiveTransaction> beginTransaction() const;
+
 private:
-    RegistryKey(std::shared_ptr<HiveConnection> connection, std::int64_t id, RegistryAccess access,
-                std::string fullName);
+    RegistryKey(std::shared_ptr<HiveBackend> hive, std::int64_t id, RegistryAccess access, std::string fullName);
     // ERROR_INVALID_HANDLE when closed, ERROR_ACCESS_DENIED without the rights `needed`.
     Win32Error usable(RegistryAccess needed) const;
 
-    std::shared_ptr<HiveConnection> connection_;
+    std::shared_ptr<HiveBackend> hive_;
     std::int64_t id_ = 0;
     RegistryAccess access_ = 0;
     std::string fullName_; // kept from the opening, so that it outlives a deletion of the key
 };
+
+// Changes made whole or not at all. Every operation through the keys of one connection (a root
+// from openRoot and every key opened from it) between the beginning and the commit is part of the
+// transaction, and one that fails undoes only itself; ending the transaction uncommitted
+// (rollBack, or destroying it) undoes them all. Other connections see none of them until the
+// commit and cannot write meanwhile; other threads using the connection wait for the end. The
+// transaction ends on the thread that began it.
+//
+// Begun while another is open on the connection, it is a part of that one: its commit keeps its
+// changes as far as the outer one is committed, its roll-back undoes only its own. Parts end in
+// the reverse order of their beginnings.
+class HiveTransaction {
+public:
+    HiveTransaction();
+    ~HiveTransaction();
+    HiveTransaction(HiveTransaction&&) noexcept;
+    HiveTransaction& operator=(HiveTransaction&&) noexcept;
+    HiveTransaction(const HiveTransaction&) = delete;
+    HiveTransaction& operator=(const HiveTransaction&) = delete;
+
+    // Until it is committed or rolled back.
+    bool isActive() const;
+    // Ends the transaction keeping its changes. When that fails, or a failure (a full disk, say)
+    // has ended the whole transaction already, everything is rolled back and the failure returned.
+    // ERROR_INVALID_HANDLE when the transaction is not active.
+    Win32Error commit();
+    // Ends the transaction undoing its changes; does nothing when it is not active.
+    void rollBack();
+
+private:
+    friend class RegistryKey;
+    explicit HiveTransaction(std::shared_ptr<HiveBackend> hive);
+
+    std::shared_ptr<HiveBackend> hive_;
+};
+
+// A DWORD's data, low-order byte first, and back: from at most the first 4 bytes, missing
+// high-order bytes 0.
+std::string dwordBytes(std::uint32_t value);
+std::uint32_t dwordFromBytes(std::string_view data);
 
 // Parses a root name as the registry tool and exported files write it: "HKEY_CURRENT_USER" or
 // "HKCU", "HKEY_CLASSES_ROOT" or "HKCR", in any letter case.
