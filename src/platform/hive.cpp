@@ -322,7 +322,7 @@ Win32Result<HiveTransaction> RegistryKey::beginTransaction() const
 {
     if (const Win32Error error = usable(0); error != ERROR_SUCCESS)
         return error;
-    if (const Win32Error error = hive_->beginTransaction(); error != ERROR_SUCCESS)
+    if (const Win32Error error = hive_->beginTransaction(id_); error != ERROR_SUCCESS)
         return error;
     return HiveTransaction(hive_);
 }

@@ -140,7 +140,7 @@ public:
     Win32Error deleteTree(std::string_view path);
 
     // Begins a transaction on this key's connection to the hive. ERROR_INVALID_HANDLE when the key
-    // is closed; ERROR_LOCK_VIOLATION when another process holds the hive's write lock for longer
+    // is closed, ERROR_KEY_DELETED when it was deleted; ERROR_LOCK_VIOLATION when another process holds the hive's write lock for longer
     // than the busy timeout; ERROR_ACCESS_DENIED on a hive that cannot be written.
     Win32Result<HiveTransaction> beginTransaction() const;
 

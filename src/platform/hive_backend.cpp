@@ -407,10 +407,15 @@ void HiveBackend::undoPart(Win32Error cause)
     c.exec("RELEASE part");
 }
 
-Win32Error HiveBackend::beginTransaction()
+Win32Error HiveBackend::beginTransaction(std::int64_t key)
 {
     mutex_.lock();
-    const Win32Error error = beginLevel(true);
+    Win32Error error = beginLevel(true);
+    if (error == ERROR_SUCCESS) {
+        error = requireKey(key);
+        if (error != ERROR_SUCCESS)
+            rollBackLevel(error);
+    }
     if (error != ERROR_SUCCESS)
         mutex_.unlock();
     return error;

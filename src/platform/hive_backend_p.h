@@ -55,8 +55,8 @@ public:
 
     // A transaction that spans operations, for HiveTransaction: it holds the lock from its
     // beginning to its end, and must end on the thread that began it. One begun inside another
-    // is a part of it.
-    Win32Error beginTransaction();
+    // is a part of it. ERROR_KEY_DELETED when the key `key` is gone.
+    Win32Error beginTransaction(std::int64_t key);
     // Ends the transaction begun last; a commit that fails rolls it back.
     Win32Error commitTransaction();
     void rollBackTransaction();

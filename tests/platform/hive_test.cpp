@@ -150,6 +150,7 @@ using HiveKeys = HiveTest;
 using HiveValues = HiveTest;
 using HiveFiles = HiveTest;
 using HiveProcesses = HiveTest;
+using HiveTransactions = HiveTest;
 
 // Every operation of a key, with the right it needs and its result on a key set up by
 // `prepareOperand` when that right is there.
@@ -174,6 +175,13 @@ const std::vector<Operation>& operations()
         {"deleteValue", KEY_SET_VALUE, ERROR_FILE_NOT_FOUND, [](RegistryKey& k) { return k.deleteValue("Missing"); }},
         {"deleteSubKey", 0, ERROR_FILE_NOT_FOUND, [](RegistryKey& k) { return k.deleteSubKey("Missing"); }},
         {"deleteTree", 0, ERROR_FILE_NOT_FOUND, [](RegistryKey& k) { return k.deleteTree("Missing"); }},
+        {"readDword", KEY_QUERY_VALUE, ERROR_SUCCESS,
+         [](RegistryKey& k) {
+             std::uint32_t value = 0;
+             return k.readDword("V", value);
+         }},
+        {"writeDword", KEY_SET_VALUE, ERROR_SUCCESS, [](RegistryKey& k) { return k.writeDword("D", 1); }},
+        {"beginTransaction", 0, ERROR_SUCCESS, [](RegistryKey& k) { return k.beginTransaction().error(); }},
     };
     return table;
 }
@@ -468,6 +476,52 @@ TEST_F(HiveValues, NamesAreCaseInsensitiveAndKeepTheirFirstCaseAndPlace)
     EXPECT_EQ(valueNames(key), (std::vector<std::string>{"Alpha", "Gamma", "Beta"}));
 }
 
+TEST_F(HiveValues, DwordsAreReadAsIntoAFourByteBuffer)
+{
+    using namespace std::string_literals;
+    RegistryKey key = create(open(), "Dwords");
+    const struct {
+        const char* name;
+        RegistryType type;
+        std::string data;
+        Win32Error error;
+        std::uint32_t value; // 99 when left alone
+    } cases[] = {
+        {"four bytes", REG_DWORD, "\x2a\0\0\x80"s, ERROR_SUCCESS, 0x8000002a},
+        {"shorter", REG_DWORD, "\x01\x02"s, ERROR_SUCCESS, 0x0201},
+        {"empty", REG_DWORD, "", ERROR_SUCCESS, 0},
+        {"another type", REG_SZ, "\x05\0\0\0"s, ERROR_SUCCESS, 5},
+        {"longer", REG_DWORD, "\x01\0\0\0\0"s, ERROR_MORE_DATA, 99},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(key.setValue(c.name, c.type, c.data), ERROR_SUCCESS) << c.name;
+        std::uint32_t value = 99;
+        EXPECT_EQ(key.readDword(c.name, value), c.error) << c.name;
+        EXPECT_EQ(value, c.value) << c.name;
+    }
+    std::uint32_t value = 99;
+    EXPECT_EQ(key.readDword("missing", value), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(value, 99u);
+}
+
+TEST_F(HiveValues, DwordsAreWrittenAsFourBytesLowOrderFirst)
+{
+    using namespace std::string_literals;
+    RegistryKey key = create(open(), "Dwords");
+    const struct {
+        std::uint32_t value;
+        std::string bytes;
+    } cases[] = {{0, "\0\0\0\0"s}, {0x8000002a, "\x2a\0\0\x80"s}, {0xFFFFFFFF, "\xff\xff\xff\xff"s}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(key.writeDword("n", c.value), ERROR_SUCCESS) << c.value;
+        const RegistryValue stored = key.queryValue("n").value();
+        EXPECT_EQ(stored.type, REG_DWORD) << c.value;
+        EXPECT_EQ(stored.data, c.bytes) << c.value;
+        EXPECT_EQ(dwordBytes(c.value), c.bytes) << c.value;
+        EXPECT_EQ(dwordFromBytes(c.bytes + "\x01"), c.value) << c.value << ": only the first 4 bytes count";
+    }
+}
+
 TEST_F(HiveFiles, OpenRootCreatesTheHiveAndItsFolders)
 {
     ASSERT_FALSE(std::filesystem::exists(home.hiveFile().parent_path()));
@@ -553,6 +607,7 @@ TEST_F(HiveFiles, WritesWaitForALockOnlyUntilTheTimeout)
         {"deleteValue", [&] { return old.deleteValue("v"); }},
         {"createSubKey", [&] { return root.createSubKey("New", KEY_READ).error(); }},
         {"deleteTree", [&] { return root.deleteTree("Old"); }},
+        {"beginTransaction", [&] { return root.beginTransaction().error(); }},
     };
     for (const auto& w : writes) {
         const auto start = std::chrono::steady_clock::now();
@@ -631,6 +686,162 @@ TEST_F(HiveProcesses, ThreadsShareOneConnection)
     b.join();
     EXPECT_EQ(failuresA + failuresB, 0);
     EXPECT_EQ(valueNames(root.openSubKey("Threads", KEY_READ).value()).size(), 400u);
+}
+
+// Each way a transaction ends, on changes to keys and values, seen inside and through another
+// connection.
+TEST_F(HiveTransactions, CommitKeepsTheChangesAndEveryOtherEndUndoesThem)
+{
+    const struct {
+        const char* name;
+        std::function<void(HiveTransaction&)> end;
+        bool kept;
+    } cases[] = {
+        {"committed", [](HiveTransaction& t) { EXPECT_EQ(t.commit(), ERROR_SUCCESS); }, true},
+        {"rolled back", [](HiveTransaction& t) { t.rollBack(); }, false},
+        {"destroyed", [](HiveTransaction& t) { HiveTransaction ending = std::move(t); }, false},
+        {"replaced", [](HiveTransaction& t) { t = HiveTransaction(); }, false},
+    };
+    RegistryKey root = open();
+    for (const auto& c : cases) {
+        RegistryKey before = create(root, "Before");
+        ASSERT_EQ(before.setValue("Old", REG_SZ, "old"), ERROR_SUCCESS);
+        auto transaction = root.beginTransaction();
+        ASSERT_EQ(transaction.error(), ERROR_SUCCESS) << c.name;
+        ASSERT_EQ(before.deleteValue("Old"), ERROR_SUCCESS) << c.name;
+        RegistryKey made = create(root, "Made\\Deeper");
+        ASSERT_EQ(made.writeDword("Count", 7), ERROR_SUCCESS) << c.name;
+        EXPECT_TRUE(root.openSubKey("Made\\Deeper", KEY_READ).value().valueExists("Count")) << c.name;
+        EXPECT_FALSE(open().openSubKey("Made", KEY_READ).ok()) << c.name << ": seen outside before the end";
+        c.end(transaction.value());
+        EXPECT_FALSE(transaction.value().isActive()) << c.name;
+
+        const RegistryKey other = open();
+        EXPECT_EQ(other.openSubKey("Made\\Deeper", KEY_READ).ok(), c.kept) << c.name;
+        EXPECT_EQ(other.openSubKey("Before", KEY_READ).value().valueExists("Old"), !c.kept) << c.name;
+        root.deleteTree("Made");
+    }
+}
+
+TEST_F(HiveTransactions, OtherConnectionsSeeNothingAndCannotWriteUntilTheEnd)
+{
+    RegistryKey root = open();
+    auto transaction = root.beginTransaction();
+    ASSERT_EQ(transaction.error(), ERROR_SUCCESS);
+    ASSERT_EQ(root.setValue("Inside", REG_SZ, "x"), ERROR_SUCCESS);
+
+    constexpr std::chrono::milliseconds timeout(100);
+    RegistryKey other = RegistryKey::openRoot(HiveRoot::CurrentUser, KEY_ALL_ACCESS, location(timeout)).value();
+    EXPECT_FALSE(other.valueExists("Inside"));
+    EXPECT_EQ(other.setValue("Outside", REG_SZ, "y"), ERROR_LOCK_VIOLATION);
+    EXPECT_EQ(other.beginTransaction().error(), ERROR_LOCK_VIOLATION);
+
+    ASSERT_EQ(transaction.value().commit(), ERROR_SUCCESS);
+    EXPECT_EQ(other.queryValue("Inside").value().data, "x");
+    EXPECT_EQ(other.setValue("Outside", REG_SZ, "y"), ERROR_SUCCESS);
+}
+
+TEST_F(HiveTransactions, OneBegunInsideAnotherIsAPartOfIt)
+{
+    const struct {
+        const char* name;
+        bool commitInner;
+        bool commitOuter;
+    } cases[] = {
+        {"both committed", true, true},
+        {"inner rolled back", false, true},
+        {"outer rolled back", true, false},
+        {"both rolled back", false, false},
+    };
+    const RegistryKey root = open();
+    for (const auto& c : cases) {
+        RegistryKey key = create(root, c.name);
+        auto outer = root.beginTransaction();
+        ASSERT_EQ(outer.error(), ERROR_SUCCESS) << c.name;
+        ASSERT_EQ(key.setValue("Outer", REG_SZ, "o"), ERROR_SUCCESS) << c.name;
+        {
+            auto inner = key.beginTransaction(); // another key of the same connection
+            ASSERT_EQ(inner.error(), ERROR_SUCCESS) << c.name;
+            ASSERT_EQ(key.setValue("Inner", REG_SZ, "i"), ERROR_SUCCESS) << c.name;
+            if (c.commitInner) {
+                EXPECT_EQ(inner.value().commit(), ERROR_SUCCESS) << c.name;
+            }
+        }
+        EXPECT_EQ(key.valueExists("Inner"), c.commitInner) << c.name;
+        EXPECT_TRUE(key.valueExists("Outer")) << c.name;
+        if (c.commitOuter)
+            EXPECT_EQ(outer.value().commit(), ERROR_SUCCESS) << c.name;
+        else
+            outer.value().rollBack();
+
+        const RegistryKey seen = open().openSubKey(c.name, KEY_READ).value();
+        EXPECT_EQ(seen.valueExists("Outer"), c.commitOuter) << c.name;
+        EXPECT_EQ(seen.valueExists("Inner"), c.commitOuter && c.commitInner) << c.name;
+    }
+}
+
+TEST_F(HiveTransactions, AnEndedTransactionStaysEndedAndTheNextOneIsNew)
+{
+    RegistryKey root = open();
+    HiveTransaction never;
+    EXPECT_FALSE(never.isActive());
+    EXPECT_EQ(never.commit(), ERROR_INVALID_HANDLE);
+
+    HiveTransaction first = root.beginTransaction().value();
+    ASSERT_EQ(root.setValue("First", REG_SZ, "1"), ERROR_SUCCESS);
+    ASSERT_EQ(first.commit(), ERROR_SUCCESS);
+    EXPECT_EQ(first.commit(), ERROR_INVALID_HANDLE);
+    first.rollBack(); // does nothing now
+
+    HiveTransaction second = root.beginTransaction().value();
+    ASSERT_EQ(root.setValue("Second", REG_SZ, "2"), ERROR_SUCCESS);
+    second.rollBack();
+    RegistryKey other = open();
+    EXPECT_TRUE(other.valueExists("First"));
+    EXPECT_FALSE(other.valueExists("Second"));
+    EXPECT_EQ(other.setValue("After", REG_SZ, "x"), ERROR_SUCCESS) << "the write lock was released";
+}
+
+TEST_F(HiveTransactions, AFailedOperationInsideUndoesOnlyItself)
+{
+    RegistryKey root = open();
+    {
+        // A key that cannot be written: the failure comes after the operation made its first key.
+        RawDatabase raw(home.hiveFile());
+        ASSERT_EQ(raw.exec("CREATE TRIGGER refuse BEFORE INSERT ON keys WHEN NEW.name = CAST('Refused' AS BLOB) "
+                           "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
+                  SQLITE_OK);
+    }
+    auto transaction = root.beginTransaction();
+    ASSERT_EQ(transaction.error(), ERROR_SUCCESS);
+    ASSERT_EQ(root.setValue("Before", REG_SZ, "b"), ERROR_SUCCESS);
+    EXPECT_EQ(root.createSubKey("Made\\Refused", KEY_READ).error(), ERROR_CANTWRITE);
+    EXPECT_FALSE(root.openSubKey("Made", KEY_READ).ok());
+    ASSERT_EQ(root.setValue("After", REG_SZ, "a"), ERROR_SUCCESS);
+    ASSERT_EQ(transaction.value().commit(), ERROR_SUCCESS);
+
+    const RegistryKey other = open();
+    EXPECT_TRUE(other.valueExists("Before") && other.valueExists("After"));
+    EXPECT_FALSE(other.openSubKey("Made", KEY_READ).ok());
+}
+
+TEST_F(HiveTransactions, OtherThreadsWaitForTheEnd)
+{
+    RegistryKey root = open();
+    create(root, "Shared");
+    auto transaction = root.beginTransaction();
+    ASSERT_EQ(transaction.error(), ERROR_SUCCESS);
+    ASSERT_EQ(root.setValue("Main", REG_SZ, "m"), ERROR_SUCCESS);
+    Win32Error threadResult = ERROR_GEN_FAILURE;
+    std::thread other([&] {
+        RegistryKey key = root.openSubKey("Shared", KEY_ALL_ACCESS).value();
+        threadResult = key.setValue("Thread", REG_SZ, "t");
+    });
+    transaction.value().rollBack();
+    other.join();
+    EXPECT_EQ(threadResult, ERROR_SUCCESS);
+    EXPECT_FALSE(root.valueExists("Main"));
+    EXPECT_TRUE(root.openSubKey("Shared", KEY_READ).value().valueExists("Thread")) << "not part of the transaction";
 }
 
 } // namespace
