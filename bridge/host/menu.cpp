@@ -4,29 +4,13 @@
 #include "platform/mnemonic_text.h"
 
 #include <QJsonArray>
-#include <cstring>
 
 namespace quillbrook::bridge {
-namespace {
-
-bool showsOnTextBoxes(const RegistryKey& entry)
-{
-    const auto contexts = entry.queryValue("contexts");
-    if (!contexts.ok() || contexts.value().type != REG_DWORD || contexts.value().data.size() < 4)
-        return false;
-    const std::string& data = contexts.value().data;
-    const std::uint32_t value = static_cast<std::uint8_t>(data[0]) | static_cast<std::uint8_t>(data[1]) << 8
-                                | static_cast<std::uint8_t>(data[2]) << 16
-                                | static_cast<std::uint32_t>(static_cast<std::uint8_t>(data[3])) << 24;
-    return (value & kTextBoxContext) != 0;
-}
-
-} // namespace
 
 std::vector<MenuEntry> readMenu(const RegistryKey& currentUser)
 {
     std::vector<MenuEntry> entries;
-    const auto menuExt = currentUser.openSubKey(kMenuExtPath, KEY_READ);
+    const auto menuExt = currentUser.openSubKey(kMenuExtKeyPath, KEY_READ);
     if (!menuExt.ok())
         return entries;
     // The names at one moment: another process may be adding or removing entries meanwhile.
@@ -57,7 +41,7 @@ Win32Result<std::string> entryScriptPath(const RegistryKey& currentUser, const Q
     // A name with a backslash would reach another key.
     if (name.empty() || name.find('\\') != std::string::npos)
         return ERROR_FILE_NOT_FOUND;
-    const auto key = currentUser.openSubKey(std::string(kMenuExtPath) + "\\" + name, KEY_QUERY_VALUE);
+    const auto key = currentUser.openSubKey(menuExtEntryPath(name), KEY_QUERY_VALUE);
     if (!key.ok())
         return key.error();
     const auto value = key.value().queryValue("");

@@ -1,9 +1,9 @@
-// The context-menu entries the bridge shows: the subkeys of
-// HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\MenuExt whose "contexts" value has the
-// text-box bit, in the hive's enumeration order.
+// The context-menu entries the bridge shows: the subkeys of kMenuExtKeyPath under HKEY_CURRENT_USER
+// whose "contexts" value has the text-box bit, in the hive's enumeration order.
 #pragma once
 
 #include "platform/hive.h"
+#include "platform/menu_ext_schema.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -11,10 +11,6 @@
 #include <vector>
 
 namespace quillbrook::bridge {
-
-inline constexpr char kMenuExtPath[] = "Software\\Microsoft\\Internet Explorer\\MenuExt";
-// The "contexts" bit of entries shown on text boxes.
-inline constexpr std::uint32_t kTextBoxContext = 4;
 
 struct MenuEntry {
     QString entry;  // the subkey's name

@@ -1,13 +1,12 @@
 #include "brackenhop/menu_ext_cleanup.h"
 
-#include "store/menu_item_store.h"
+#include "platform/menu_ext_schema.h"
 
 #include <cstdint>
 
 namespace quillbrook {
 namespace {
 
-constexpr char kOwnershipMarker[] = "Quillbrook";
 // The name buffer of the original enumeration, terminating zero included: a longer name made the
 // enumeration fail, which ended it.
 constexpr std::size_t kNameBuffer = 512;
@@ -15,7 +14,7 @@ constexpr std::size_t kNameBuffer = 512;
 bool carriesMarker(const RegistryKey& menuExt, const std::string& name)
 {
     const auto entry = menuExt.openSubKey(name, KEY_READ);
-    return entry.ok() && entry.value().valueExists(kOwnershipMarker);
+    return entry.ok() && carriesOwnershipMarker(entry.value());
 }
 
 } // namespace

@@ -4,15 +4,12 @@
 #include "platform/charset.h"
 #include "platform/folders.h"
 #include "platform/hive.h"
+#include "platform/menu_ext_schema.h"
 #include "platform/program_search.h"
 #include "store/global_settings.h"
 
 namespace quillbrook {
 namespace {
-
-constexpr const char* kMenuExtPath = "Software\\Microsoft\\Internet Explorer\\MenuExt";
-// The entry's "contexts": the command shows on the context menu of controls.
-constexpr std::int32_t kControlsContext = 4;
 
 // A copy of an automation string: it ends at the first NUL, and null stays null.
 QString copied(const QString& value)
@@ -42,7 +39,7 @@ std::string entryPath(const std::string& menuKeyPath)
 } // namespace
 
 CFileOpenService::CFileOpenService()
-    : menuExtKey_(kMenuExtPath, std::string()),
+    : menuExtKey_(kMenuExtKeyPath, std::string()),
       extensions_(toWide(globalSettings().FileOpenExtensions)),
       openingFile_(toWide(globalSettings().LastOpenedFile))
 {
@@ -79,8 +76,8 @@ HRESULT CFileOpenService::put_Registered(VARIANT_BOOL value)
     if (value) {
         menuExtKey_.SelectItem(entry);
         menuExtKey_.WriteString(std::string(), std::string(), scriptPath());
-        menuExtKey_.WriteDword(std::string(), "contexts", kControlsContext);
-        menuExtKey_.WriteDword(std::string(), "flags", 0);
+        menuExtKey_.WriteDword(std::string(), kContextsValue, kTextBoxContext);
+        menuExtKey_.WriteDword(std::string(), kFlagsValue, kFlagsHidden);
         menuExtKey_.CloseKey();
         return S_OK;
     }

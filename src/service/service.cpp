@@ -1,5 +1,6 @@
 #include "service/service.h"
 
+#include "platform/menu_ext_schema.h"
 #include "service/menu_dialog_hook.h"
 #include "store/global_settings.h"
 
@@ -7,7 +8,7 @@ namespace quillbrook {
 
 CService::CService()
     : settings_(MenuItemSettings::withGlobalDefaults(globalSettings())),
-      menuExtKey_("Software\\Microsoft\\Internet Explorer\\MenuExt", std::string())
+      menuExtKey_(kMenuExtKeyPath, std::string())
 {
 }
 

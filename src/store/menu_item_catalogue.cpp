@@ -2,6 +2,7 @@
 
 #include "automation/class_factory.h"
 #include "platform/charset.h"
+#include "platform/menu_ext_schema.h"
 #include "resources/string_table.h"
 #include "store/menu_item_store.h"
 #include "store/menu_label.h"
@@ -15,8 +16,6 @@
 namespace quillbrook {
 namespace {
 
-// The value whose presence marks an entry as one of ours, whatever its type and data.
-constexpr char kOwnershipMarker[] = "Quillbrook";
 constexpr unsigned kCopyOfText = 121;
 constexpr std::size_t kCopyOfBufferSize = 256;
 
@@ -100,7 +99,7 @@ HRESULT CMenuItemCatalogue::Load(const std::string& item)
         if (!name.ok())
             break;
         const auto entry = menuExt.value().openSubKey(name.value(), KEY_READ);
-        if (!entry.ok() || !entry.value().valueExists(kOwnershipMarker))
+        if (!entry.ok() || !carriesOwnershipMarker(entry.value()))
             continue;
         // An entry named as no label can be (written by hand) would load nothing and be listed
         // under another label.

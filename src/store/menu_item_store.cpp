@@ -47,13 +47,6 @@ constexpr std::array<BooleanValue, 6> kBooleanValues{{
 
 constexpr char kCodePageValue[] = "QuillbrookCodePage";
 
-// What the browser needs of an entry: show it on form controls such as text boxes, and run its
-// script hidden rather than as a dialog.
-constexpr std::int32_t kContextsTextBoxes = 4;
-constexpr std::int32_t kFlagsHidden = 0;
-// Present (with no data) on the entries that belong to this program.
-constexpr char kOwnershipMarker[] = "Quillbrook";
-
 } // namespace
 
 HRESULT loadMenuItem(CRegistryStore& menuExt, const QString& label, MenuItemSettings& settings)
@@ -82,8 +75,8 @@ HRESULT saveMenuItem(CRegistryStore& menuExt, const MenuItemSettings& settings)
     const std::string label = toNarrow(settings.Label);
     menuExt.SelectItem(label);
     menuExt.WriteString(kItemKey, std::string(), MenuScriptPath(label));
-    menuExt.WriteDword(kItemKey, "contexts", kContextsTextBoxes);
-    menuExt.WriteDword(kItemKey, "flags", kFlagsHidden);
+    menuExt.WriteDword(kItemKey, kContextsValue, kTextBoxContext);
+    menuExt.WriteDword(kItemKey, kFlagsValue, kFlagsHidden);
     menuExt.WriteString(kItemKey, kOwnershipMarker, std::string());
     for (const StringValue& value : kStringValues)
         menuExt.WriteStringW(kItemKey, value.name, settings.*value.field);

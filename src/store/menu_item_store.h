@@ -3,6 +3,7 @@
 // are the bodies of the service's LoadFromMenuExt and SaveToMenuExt.
 #pragma once
 
+#include "platform/menu_ext_schema.h"
 #include "platform/win32_error.h"
 #include "store/menu_item_settings.h"
 #include "store/registry_store.h"
@@ -10,9 +11,6 @@
 #include <QString>
 
 namespace quillbrook {
-
-// Under HKEY_CURRENT_USER; an item's key is this path, a backslash and the label.
-inline constexpr char kMenuExtKeyPath[] = "Software\\Microsoft\\Internet Explorer\\MenuExt";
 
 // `menuExt` is a store rooted at kMenuExtKeyPath with no section; its item becomes the label.
 //

@@ -128,19 +128,11 @@ std::int32_t CRegistryStore::ReadDword(const std::string& subkey, const std::str
         recordFailure(sub.error());
         return defaultValue;
     }
-    const auto value = sub.value().queryValue(valueName);
-    if (!value.ok()) {
-        recordFailure(value.error());
-        return defaultValue;
-    }
-    const std::string& data = value.value().data;
-    if (data.size() > sizeof(std::int32_t)) {
-        recordFailure(ERROR_MORE_DATA);
-        return defaultValue;
-    }
     std::uint32_t read = 0;
-    for (std::size_t i = 0; i < data.size(); ++i)
-        read |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
+    if (const Win32Error error = sub.value().readDword(valueName, read)) {
+        recordFailure(error);
+        return defaultValue;
+    }
     return static_cast<std::int32_t>(read);
 }
 
@@ -153,10 +145,7 @@ HRESULT CRegistryStore::WriteDword(const std::string& subkey, const std::string&
         recordFailure(sub.error());
         return S_OK;
     }
-    const auto bits = static_cast<std::uint32_t>(value);
-    const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
-                           static_cast<char>((bits >> 16) & 0xFF), static_cast<char>((bits >> 24) & 0xFF)};
-    if (const Win32Error error = sub.value().setValue(valueName, REG_DWORD, std::string_view(bytes, 4)))
+    if (const Win32Error error = sub.value().writeDword(valueName, static_cast<std::uint32_t>(value)))
         recordFailure(error);
     return S_OK;
 }
