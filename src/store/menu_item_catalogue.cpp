@@ -45,31 +45,39 @@ std::string storedName(const RegistryKey& key)
 }
 
 // Gives an entry key the spelling `name`, its values kept in their order. The hive has no rename:
-// the values are read, the key is deleted and created again under the new spelling.
-void respellEntryKey(RegistryKey& menuExt, const std::string& currentName, const std::string& name)
+// the values are read, the key is deleted and created again under the new spelling, all in one
+// transaction, so that a failure leaves the entry as it was. A key with subkeys keeps its spelling.
+Win32Error respellEntryKey(RegistryKey& menuExt, const std::string& currentName, const std::string& name)
 {
+    auto transaction = menuExt.beginTransaction();
+    if (!transaction.ok())
+        return transaction.error();
     auto entry = menuExt.openSubKey(currentName, KEY_READ);
-    if (!entry.ok() || entry.value().enumSubKey(0).error() != ERROR_NO_MORE_ITEMS)
-        return;
+    if (!entry.ok())
+        return entry.error();
+    if (const auto subKey = entry.value().enumSubKey(0); subKey.error() != ERROR_NO_MORE_ITEMS)
+        return subKey.error();
     std::vector<RegistryValue> values;
     for (std::uint32_t index = 0;; ++index) {
         auto value = entry.value().enumValue(index);
         if (value.error() == ERROR_NO_MORE_ITEMS)
             break;
         if (!value.ok())
-            return;
+            return value.error();
         values.push_back(std::move(value).value());
     }
     entry.value().close();
-    if (menuExt.deleteSubKey(currentName) != ERROR_SUCCESS)
-        return;
+    if (const Win32Error error = menuExt.deleteSubKey(currentName); error != ERROR_SUCCESS)
+        return error;
     auto respelled = menuExt.createSubKey(name, KEY_SET_VALUE);
     if (!respelled.ok())
-        respelled = menuExt.createSubKey(currentName, KEY_SET_VALUE);
-    if (!respelled.ok())
-        return;
-    for (const RegistryValue& value : values)
-        respelled.value().setValue(value.name, value.type, value.data);
+        return respelled.error();
+    for (const RegistryValue& value : values) {
+        if (const Win32Error error = respelled.value().setValue(value.name, value.type, value.data);
+            error != ERROR_SUCCESS)
+            return error;
+    }
+    return transaction.value().commit();
 }
 
 // Removes the old label's script unless it is the new one's: this file system may tell the two
@@ -136,21 +144,21 @@ HRESULT CMenuItemCatalogue::UpdateItem(std::shared_ptr<IService> item, const QSt
         return result;
     item->SaveToMenuExt();
     if (label != oldLabel)
-        retireOldEntry(oldLabel, label);
+        return HRESULT_FROM_WIN32(retireOldEntry(oldLabel, label));
     return S_OK;
 }
 
-void CMenuItemCatalogue::retireOldEntry(const QString& oldLabel, const QString& newLabel)
+Win32Error CMenuItemCatalogue::retireOldEntry(const QString& oldLabel, const QString& newLabel)
 {
     if (!isStorableLabel(newLabel))
-        return;  // nothing was saved, so the old entry is the item's only one
+        return ERROR_SUCCESS;  // nothing was saved, so the old entry is the item's only one
     auto menuExt = openOrCreate(Path());
     if (!menuExt.ok())
-        return;
+        return ERROR_SUCCESS;  // the entry of the new label was not written: the old one stays
     const std::string newName = toNarrow(newLabel);
     auto written = menuExt.value().openSubKey(newName, KEY_READ);
     if (!written.ok())
-        return;
+        return ERROR_SUCCESS;
     if (isStorableLabel(oldLabel)) {
         const std::string oldName = toNarrow(oldLabel);
         auto old = menuExt.value().openSubKey(oldName, KEY_READ);
@@ -160,13 +168,14 @@ void CMenuItemCatalogue::retireOldEntry(const QString& oldLabel, const QString& 
             const std::string currentName = storedName(written.value());
             old.value().close();
             written.value().close();
-            if (currentName != newName)
-                respellEntryKey(menuExt.value(), currentName, newName);
+            const Win32Error respelled =
+                currentName == newName ? ERROR_SUCCESS : respellEntryKey(menuExt.value(), currentName, newName);
             removeOldScript(oldName, newName);
-            return;
+            return respelled;
         }
     }
     DeleteEntry(oldLabel);
+    return ERROR_SUCCESS;
 }
 
 HRESULT CMenuItemCatalogue::RemoveItem(std::shared_ptr<IService> item)

@@ -34,8 +34,9 @@ public:
     HRESULT AddItem(std::shared_ptr<IService> item);
     // Saves the item under its current label, then removes the entry of `oldLabel` when the label
     // changed. The old entry stays while no entry of the new label could be written. A change of
-    // letter case only keeps the entry, which the hive's case-blind names share, and respells it.
-    // Returns 0, or the failure of reading the item's label.
+    // letter case only keeps the entry, which the hive's case-blind names share, and respells it,
+    // whole or not at all. Returns 0, the failure of reading the item's label, or
+    // HRESULT_FROM_WIN32 of the failure that left the entry in its old spelling.
     HRESULT UpdateItem(std::shared_ptr<IService> item, const QString& oldLabel);
     // Deletes the entry of the listed object with the item's identity and stops listing it. An
     // item that is not listed changes nothing. Returns 0.
@@ -63,8 +64,8 @@ public:
     const std::vector<std::shared_ptr<IService>>& items() const { return items_; }
 
 private:
-    // Called after the item was saved under `newLabel`.
-    void retireOldEntry(const QString& oldLabel, const QString& newLabel);
+    // Called after the item was saved under `newLabel`; the failure of respelling the entry.
+    Win32Error retireOldEntry(const QString& oldLabel, const QString& newLabel);
 
     std::vector<std::shared_ptr<IService>> items_;
 };

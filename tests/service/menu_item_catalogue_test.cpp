@@ -6,6 +6,8 @@
 
 #include "../store/menu_item_fixture.h"
 
+#include <sqlite3.h>
+
 #include <optional>
 #include <vector>
 
@@ -132,6 +134,41 @@ TEST_F(CatalogueTest, UpdateItemWritesTheNewEntryAndRemovesTheOldOne)
     CMenuItemCatalogue reloaded;
     reloaded.Load(std::string());
     EXPECT_EQ(labelsOf(reloaded), (std::vector<QString>{"After", "CASE", "Same"}));
+}
+
+TEST_F(CatalogueTest, ARespellingThatFailsHalfWayLeavesTheEntryAsItWas)
+{
+    const auto item = newItem(QStringLiteral("case"));
+    catalogue_.AddItem(item);
+    const RegistryKey old = openItemKey("case").value();
+    std::vector<std::string> names;
+    for (auto value = old.enumValue(0); value.ok(); value = old.enumValue(static_cast<std::uint32_t>(names.size())))
+        names.push_back(value.value().name);
+    {
+        // A new value in a key that has five already cannot be written: the save, which only
+        // replaces the entry's values, passes; the respelling fails half-way through copying them.
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(home_.hiveFile().c_str(), &raw), SQLITE_OK);
+        const int rc = sqlite3_exec(raw,
+                                    "CREATE TRIGGER refuse BEFORE INSERT ON vals WHEN "
+                                    "NOT EXISTS (SELECT 1 FROM vals WHERE key = NEW.key AND fold = NEW.fold) "
+                                    "AND (SELECT count(*) FROM vals WHERE key = NEW.key) >= 5 "
+                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                                    nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+        ASSERT_EQ(rc, SQLITE_OK);
+    }
+    item->put_Label(QStringLiteral("CASE"));
+    item->put_EditorName(QStringLiteral("changed"));
+    EXPECT_EQ(catalogue_.UpdateItem(item, QStringLiteral("case")), HRESULT_FROM_WIN32(ERROR_CANTWRITE));
+
+    const RegistryKey menuExt = key(kMenuExtKeyPath);
+    EXPECT_EQ(menuExt.subKeyNames().value(), std::vector<std::string>{"case"}) << "spelt as before, and alone";
+    const RegistryKey entry = openItemKey("case").value();
+    for (std::uint32_t index = 0; index < names.size(); ++index)
+        EXPECT_EQ(entry.enumValue(index).value().name, names[index]) << index;
+    EXPECT_EQ(entry.enumValue(static_cast<std::uint32_t>(names.size())).error(), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(entry.queryValue("QuillbrookEditorName").value().data, "changed") << "the save stays";
 }
 
 TEST_F(CatalogueTest, UpdateItemKeepsTheOldEntryWhenTheNewLabelCannotBeStored)
