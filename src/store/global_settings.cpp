@@ -15,32 +15,6 @@ constexpr const char* kSettingsKey = "Software\\Fernhollow\\Quillbrook";
 constexpr std::size_t kNameBuffer = 256;
 constexpr std::size_t kPathBuffer = 260;
 
-// Every value with its field, in the order Save writes them.
-struct SettingField {
-    const char* name;
-    std::variant<std::string GlobalSettings::*, std::int32_t GlobalSettings::*> field;
-};
-
-const SettingField kFields[] = {
-    {"TempFolderPath", &GlobalSettings::TempFolderPath},
-    {"ScriptsFolderPath", &GlobalSettings::ScriptsFolderPath},
-    {"TempFileNameTemplate", &GlobalSettings::TempFileNameTemplate},
-    {"DefaultLabel", &GlobalSettings::DefaultLabel},
-    {"DefaultEditorName", &GlobalSettings::DefaultEditorName},
-    {"DefaultEditorProgramFile", &GlobalSettings::DefaultEditorProgramFile},
-    {"DefaultExtension", &GlobalSettings::DefaultExtension},
-    {"SessionID", &GlobalSettings::SessionID},
-    {"FileOpenMenuItem", &GlobalSettings::FileOpenMenuItem},
-    {"FileOpenExtensions", &GlobalSettings::FileOpenExtensions},
-    {"LastOpenedFile", &GlobalSettings::LastOpenedFile},
-    {"FileOpenSpecifyCodePage", &GlobalSettings::FileOpenSpecifyCodePage},
-    {"FileOpenCodePage", &GlobalSettings::FileOpenCodePage},
-    {"BackupLastDeletedFile", &GlobalSettings::BackupLastDeletedFile},
-    {"LastDeletedFileBackup", &GlobalSettings::LastDeletedFileBackup},
-    {"ChangeNotificationSyncDelay", &GlobalSettings::ChangeNotificationSyncDelay},
-    {"DelayToDeleteTemporaryFile", &GlobalSettings::DelayToDeleteTemporaryFile},
-};
-
 // A special folder that cannot be determined is replaced by the home folder, and without one by
 // the system's temporary folder, so that the computed paths are never relative.
 std::string folderOrFallback(std::string folder)
@@ -51,6 +25,71 @@ std::string folderOrFallback(std::string folder)
         folder = std::filesystem::temp_directory_path().string();
     return folder;
 }
+
+// Three defaults start from the documents folder, which is read from user-dirs.dirs: once per Load.
+class DocumentsFolderOnce {
+public:
+    const std::string& operator()()
+    {
+        if (!folder_)
+            folder_ = folderOrFallback(documentsFolder());
+        return *folder_;
+    }
+
+private:
+    std::optional<std::string> folder_;
+};
+
+// What Load puts into a text value that is missing or empty; such a value is then written back.
+using ComputeDefault = std::string (*)(DocumentsFolderOnce& documents);
+
+struct TextField {
+    std::string GlobalSettings::*field;
+    ComputeDefault computeDefault = nullptr;
+};
+
+// Every value with its field, in the order Load reads and Save writes them.
+struct SettingField {
+    const char* name;
+    std::variant<TextField, std::int32_t GlobalSettings::*> field;
+};
+
+const SettingField kFields[] = {
+    {"TempFolderPath",
+     TextField{&GlobalSettings::TempFolderPath,
+               [](DocumentsFolderOnce&) { return joinPath(folderOrFallback(applicationDataFolder()), "Quillbrook"); }}},
+    {"ScriptsFolderPath",
+     TextField{&GlobalSettings::ScriptsFolderPath,
+               [](DocumentsFolderOnce& documents) { return joinPath(documents(), "Quillbrook Scripts"); }}},
+    {"TempFileNameTemplate", TextField{&GlobalSettings::TempFileNameTemplate}},
+    {"DefaultLabel",
+     TextField{&GlobalSettings::DefaultLabel,
+               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultLabel, kNameBuffer); }}},
+    {"DefaultEditorName",
+     TextField{&GlobalSettings::DefaultEditorName,
+               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultEditorName, kNameBuffer); }}},
+    {"DefaultEditorProgramFile",
+     TextField{&GlobalSettings::DefaultEditorProgramFile,
+               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultEditorProgramFile, kPathBuffer); }}},
+    {"DefaultExtension",
+     TextField{&GlobalSettings::DefaultExtension,
+               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultExtension, kPathBuffer); }}},
+    {"SessionID", &GlobalSettings::SessionID},
+    {"FileOpenMenuItem",
+     TextField{&GlobalSettings::FileOpenMenuItem,
+               [](DocumentsFolderOnce&) { return loadString(string_id::FileOpenMenuItem, kNameBuffer); }}},
+    {"FileOpenExtensions", TextField{&GlobalSettings::FileOpenExtensions}},
+    {"LastOpenedFile",
+     TextField{&GlobalSettings::LastOpenedFile, [](DocumentsFolderOnce& documents) { return documents(); }}},
+    {"FileOpenSpecifyCodePage", &GlobalSettings::FileOpenSpecifyCodePage},
+    {"FileOpenCodePage", &GlobalSettings::FileOpenCodePage},
+    {"BackupLastDeletedFile", &GlobalSettings::BackupLastDeletedFile},
+    {"LastDeletedFileBackup",
+     TextField{&GlobalSettings::LastDeletedFileBackup,
+               [](DocumentsFolderOnce& documents) { return documents() + "/Quillbrook.txt"; }}},
+    {"ChangeNotificationSyncDelay", &GlobalSettings::ChangeNotificationSyncDelay},
+    {"DelayToDeleteTemporaryFile", &GlobalSettings::DelayToDeleteTemporaryFile},
+};
 
 } // namespace
 
@@ -65,49 +104,24 @@ HRESULT GlobalSettings::Load(const std::string& item)
 {
     SelectItem(item);
     bool computed = false;
-    const auto readString = [&](const char* name, std::string& field) { field = ReadString({}, name, field); };
-    const auto readDword = [&](const char* name, std::int32_t& field) { field = ReadDword({}, name, field); };
-    const auto readOrCompute = [&](const char* name, std::string& field, auto compute) {
-        readString(name, field);
-        if (field.empty()) {
-            field = compute();
-            computed = true;
+    DocumentsFolderOnce documents;
+    for (const SettingField& setting : kFields) {
+        if (const auto* text = std::get_if<TextField>(&setting.field)) {
+            std::string& value = this->*text->field;
+            value = ReadString({}, setting.name, value);
+            if (value.empty() && text->computeDefault) {
+                value = text->computeDefault(documents);
+                computed = true;
+            }
+        } else {
+            std::int32_t& value = this->*std::get<std::int32_t GlobalSettings::*>(setting.field);
+            value = ReadDword({}, setting.name, value);
         }
-    };
-    const auto resourceText = [](unsigned id, std::size_t buffer) { return [=] { return loadString(id, buffer); }; };
-    // Three defaults start from the documents folder, which is read from user-dirs.dirs: once.
-    std::optional<std::string> documents;
-    const auto documentsFolderOnce = [&documents] {
-        if (!documents)
-            documents = folderOrFallback(documentsFolder());
-        return *documents;
-    };
-
-    readOrCompute("TempFolderPath", TempFolderPath,
-                  [] { return joinPath(folderOrFallback(applicationDataFolder()), "Quillbrook"); });
+    }
+    CloseKey();
     // Page text may be private: a temporary files folder made here is the user's alone.
     createFolderWithParents(TempFolderPath, 0700);
-    readOrCompute("ScriptsFolderPath", ScriptsFolderPath,
-                  [&] { return joinPath(documentsFolderOnce(), "Quillbrook Scripts"); });
     createFolderWithParents(ScriptsFolderPath);
-    readString("TempFileNameTemplate", TempFileNameTemplate);
-    readOrCompute("DefaultLabel", DefaultLabel, resourceText(string_id::DefaultLabel, kNameBuffer));
-    readOrCompute("DefaultEditorName", DefaultEditorName, resourceText(string_id::DefaultEditorName, kNameBuffer));
-    readOrCompute("DefaultEditorProgramFile", DefaultEditorProgramFile,
-                  resourceText(string_id::DefaultEditorProgramFile, kPathBuffer));
-    readOrCompute("DefaultExtension", DefaultExtension, resourceText(string_id::DefaultExtension, kPathBuffer));
-    readDword("SessionID", SessionID);
-    readOrCompute("FileOpenMenuItem", FileOpenMenuItem, resourceText(string_id::FileOpenMenuItem, kNameBuffer));
-    readString("FileOpenExtensions", FileOpenExtensions);
-    readDword("FileOpenSpecifyCodePage", FileOpenSpecifyCodePage);
-    readDword("FileOpenCodePage", FileOpenCodePage);
-    readOrCompute("LastOpenedFile", LastOpenedFile, [&] { return documentsFolderOnce(); });
-    readDword("ChangeNotificationSyncDelay", ChangeNotificationSyncDelay);
-    readDword("BackupLastDeletedFile", BackupLastDeletedFile);
-    readOrCompute("LastDeletedFileBackup", LastDeletedFileBackup,
-                  [&] { return documentsFolderOnce() + "/Quillbrook.txt"; });
-    readDword("DelayToDeleteTemporaryFile", DelayToDeleteTemporaryFile);
-    CloseKey();
 
     if (computed)
         Save(std::string());
@@ -118,8 +132,8 @@ HRESULT GlobalSettings::Save(const std::string& item)
 {
     SelectItem(item);
     for (const SettingField& setting : kFields) {
-        if (const auto* text = std::get_if<std::string GlobalSettings::*>(&setting.field))
-            WriteString({}, setting.name, this->**text);
+        if (const auto* text = std::get_if<TextField>(&setting.field))
+            WriteString({}, setting.name, this->*text->field);
         else
             WriteDword({}, setting.name, this->*std::get<std::int32_t GlobalSettings::*>(setting.field));
     }
