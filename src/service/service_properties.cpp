@@ -1,6 +1,8 @@
 // The mechanical members of CService: property accessors and CopyTo.
 #include "service/service.h"
 
+#include "store/menu_item_setting_table.h"
+
 namespace quillbrook {
 namespace {
 
@@ -77,8 +79,8 @@ HRESULT CService::put_UseTemplateFile(VARIANT_BOOL value) { return putValue(sett
 HRESULT CService::get_CodePage(std::int32_t* value) { return getValue(settings_.CodePage, value); }
 HRESULT CService::put_CodePage(std::int32_t value) { return putValue(settings_.CodePage, value); }
 
-// Copies the fourteen settings through the target's puts, in this order; what the puts return is
-// not examined. Active and the session are not copied.
+// Copies the fourteen settings through the target's puts, in the table's copy order; what the puts
+// return is not examined. Active and the session are not copied.
 HRESULT CService::CopyTo(const std::shared_ptr<Dispatchable>& pUnkService)
 {
     if (!pUnkService)
@@ -86,20 +88,9 @@ HRESULT CService::CopyTo(const std::shared_ptr<Dispatchable>& pUnkService)
     const std::shared_ptr<IService> target = std::dynamic_pointer_cast<IService>(pUnkService);
     if (!target)
         return E_NOINTERFACE;
-    target->put_Label(settings_.Label);
-    target->put_EditorName(settings_.EditorName);
-    target->put_EditorProgramFile(settings_.EditorProgramFile);
-    target->put_CommandLine(settings_.CommandLine);
-    target->put_CarbonCopyFile(settings_.CarbonCopyFile);
-    target->put_Extension(settings_.Extension);
-    target->put_TemplateFile(settings_.TemplateFile);
-    target->put_CloseAtSaving(settings_.CloseAtSaving);
-    target->put_DeleteTemporaryFile(settings_.DeleteTemporaryFile);
-    target->put_CarbonCopy(settings_.CarbonCopy);
-    target->put_AlwaysAskTemplate(settings_.AlwaysAskTemplate);
-    target->put_Unicode(settings_.Unicode);
-    target->put_UseTemplateFile(settings_.UseTemplateFile);
-    target->put_CodePage(settings_.CodePage);
+    forEachMenuItemSetting(&MenuItemSetting::copyOrder, [&](const MenuItemSetting& row) {
+        std::visit([&](const auto& access) { (target.get()->*access.put)(settings_.*access.field); }, row.access);
+    });
     return S_OK;
 }
 

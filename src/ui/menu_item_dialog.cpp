@@ -5,6 +5,7 @@
 #include "resources/string_table.h"
 #include "service/code_page_choices.h"
 #include "store/menu_item_catalogue.h"
+#include "store/menu_item_setting_table.h"
 #include "store/menu_label.h"
 #include "ui/dialog_builder.h"
 #include "ui/dialog_routines.h"
@@ -56,7 +57,7 @@ public:
 private:
     QLineEdit& edit(int control) const { return *built_.control<QLineEdit>(control); }
     QCheckBox& box(int control) const { return *built_.control<QCheckBox>(control); }
-    QComboBox& encodings() const { return *built_.control<QComboBox>(id::CodePage); }
+    QComboBox& list(int control) const { return *built_.control<QComboBox>(control); }
 
     void initialize()
     {
@@ -93,6 +94,31 @@ private:
         }
     }
 
+    // In the table's dialog order; the code page comes last.
+    void loadControls()
+    {
+        forEachMenuItemSetting(&MenuItemSetting::dialogOrder, [this](const MenuItemSetting& row) {
+            std::visit(Overloaded{
+                           [&](const TextSetting& text) { loadText(row.control, text.get); },
+                           [&](const FlagSetting& flag) { loadCheck(row.control, flag.get); },
+                           [&](const NumberSetting& number) { loadEncodings(row.control, number.get); },
+                       },
+                       row.access);
+        });
+    }
+
+    void storeControls()
+    {
+        forEachMenuItemSetting(&MenuItemSetting::dialogOrder, [this](const MenuItemSetting& row) {
+            std::visit(Overloaded{
+                           [&](const TextSetting& text) { storeText(row.control, text.put); },
+                           [&](const FlagSetting& flag) { storeCheck(row.control, flag.put); },
+                           [&](const NumberSetting& number) { storeEncodings(row.control, number.put); },
+                       },
+                       row.access);
+        });
+    }
+
     void loadText(int control, HRESULT (IService::*get)(QString*))
     {
         QString value;
@@ -107,6 +133,18 @@ private:
         box(control).setChecked(value != VARIANT_FALSE);
     }
 
+    void loadEncodings(int control, HRESULT (IService::*get)(std::int32_t*))
+    {
+        std::int32_t codePage = 0;
+        (item_.*get)(&codePage);
+        const EncodingList choices = fillEncodingList(codePage);
+        QComboBox& combo = list(control);
+        combo.clear();
+        for (const EncodingListItem& row : choices.items)
+            combo.addItem(row.text, row.codePage);
+        combo.setCurrentIndex(choices.selectedIndex);
+    }
+
     void storeText(int control, HRESULT (IService::*put)(const QString&))
     {
         (item_.*put)(throughControls(edit(control).text()));
@@ -118,54 +156,15 @@ private:
         (item_.*put)(box(control).isChecked() ? VARIANT_BOOL{1} : VARIANT_FALSE);
     }
 
-    // In the order the properties are read and written.
-    void loadControls()
+    void storeEncodings(int control, HRESULT (IService::*put)(std::int32_t))
     {
-        loadText(id::Label, &IService::get_Label);
-        loadText(id::EditorName, &IService::get_EditorName);
-        loadText(id::EditorProgramFile, &IService::get_EditorProgramFile);
-        loadText(id::CommandLine, &IService::get_CommandLine);
-        loadText(id::Extension, &IService::get_Extension);
-        loadText(id::CarbonCopyFile, &IService::get_CarbonCopyFile);
-        loadCheck(id::UseTemplateFile, &IService::get_UseTemplateFile);
-        loadText(id::TemplateFile, &IService::get_TemplateFile);
-        loadCheck(id::CloseAtSaving, &IService::get_CloseAtSaving);
-        loadCheck(id::DeleteTemporaryFile, &IService::get_DeleteTemporaryFile);
-        loadCheck(id::CarbonCopy, &IService::get_CarbonCopy);
-        loadCheck(id::AlwaysAskTemplate, &IService::get_AlwaysAskTemplate);
-
-        std::int32_t codePage = 0;
-        item_.get_CodePage(&codePage);
-        const EncodingList list = fillEncodingList(codePage);
-        QComboBox& combo = encodings();
-        combo.clear();
-        for (const EncodingListItem& row : list.items)
-            combo.addItem(row.text, row.codePage);
-        combo.setCurrentIndex(list.selectedIndex);
-    }
-
-    void storeControls()
-    {
-        storeText(id::Label, &IService::put_Label);
-        storeText(id::EditorName, &IService::put_EditorName);
-        storeText(id::EditorProgramFile, &IService::put_EditorProgramFile);
-        storeText(id::CommandLine, &IService::put_CommandLine);
-        storeText(id::Extension, &IService::put_Extension);
-        storeText(id::CarbonCopyFile, &IService::put_CarbonCopyFile);
-        storeCheck(id::UseTemplateFile, &IService::put_UseTemplateFile);
-        storeText(id::TemplateFile, &IService::put_TemplateFile);
-        storeCheck(id::CloseAtSaving, &IService::put_CloseAtSaving);
-        storeCheck(id::DeleteTemporaryFile, &IService::put_DeleteTemporaryFile);
-        storeCheck(id::CarbonCopy, &IService::put_CarbonCopy);
-        storeCheck(id::AlwaysAskTemplate, &IService::put_AlwaysAskTemplate);
-
-        const QComboBox& combo = encodings();
+        const QComboBox& combo = list(control);
         if (combo.currentIndex() < 0)
             return;
         std::vector<EncodingListItem> rows;
         for (int row = 0; row < combo.count(); ++row)
             rows.push_back({combo.itemText(row), combo.itemData(row).toInt()});
-        item_.put_CodePage(readEncodingChoice(rows, combo.currentIndex(), 0));
+        (item_.*put)(readEncodingChoice(rows, combo.currentIndex(), 0));
     }
 
     void updateControls()
