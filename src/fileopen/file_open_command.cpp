@@ -25,11 +25,6 @@
 namespace quillbrook {
 namespace {
 
-constexpr std::size_t kTitleBuffer = 256;
-constexpr std::size_t kFilterBuffer = 260;
-constexpr std::size_t kCaptionBuffer = 256;
-constexpr std::size_t kMessageBuffer = 512;
-
 // An OK message box owned by the window the user works in.
 void tellUser(const QString& text, const QString& caption)
 {
@@ -46,7 +41,8 @@ HRESULT CFileOpenService::OpenFile(const std::shared_ptr<Dispatchable>& TextArea
     if (const HRESULT hr = chooseFile(path, codePage); hr != S_OK)
         return hr;
     if (!PathExists(path)) {
-        tellUser(formatText(loadStringW(139, kMessageBuffer), {toWide(path)}), loadStringW(138, kCaptionBuffer));
+        tellUser(formatText(loadStringW(string_id::OpenFileMissing), {toWide(path)}),
+                 loadStringW(string_id::OpenFileMissingCaption));
         return S_OK;
     }
     QString text;
@@ -54,7 +50,7 @@ HRESULT CFileOpenService::OpenFile(const std::shared_ptr<Dispatchable>& TextArea
         return hr;
     const TextBox box = TextBox::of(TextAreaElement);
     if (!box) {
-        tellUser(loadStringW(141, kMessageBuffer), loadStringW(140, kCaptionBuffer));
+        tellUser(loadStringW(string_id::NotATextBox), loadStringW(string_id::NotATextBoxCaption));
         return S_OK;
     }
     if (const HRESULT hr = box.put_value(text); FAILED(hr))
@@ -71,8 +67,8 @@ HRESULT CFileOpenService::chooseFile(std::string& path, std::int32_t& codePage)
     GlobalSettings& settings = globalSettings();
     const std::vector<std::string> extensions = splitExtensions(toNarrow(extensions_));
     FileDialogRequest request;
-    request.Title = loadString(136, kTitleBuffer);
-    request.Filter = fileTypeFilter(loadString(137, kFilterBuffer), extensions, kFilterBuffer);
+    request.Title = loadString(string_id::OpenFileTitle);
+    request.Filter = fileTypeFilter(loadString(string_id::OpenFileFilter), extensions, buffer_size::Path);
     request.DefaultExtension = extensions.front();
     request.Save = false;
     request.Path = toNarrow(openingFile_);

@@ -56,4 +56,14 @@ std::string loadString(unsigned id, std::size_t bufferSize)
     return narrow;
 }
 
+QString loadStringW(unsigned id)
+{
+    return loadStringW(id, bufferSizeOf(id));
+}
+
+std::string loadString(unsigned id)
+{
+    return loadString(id, bufferSizeOf(id));
+}
+
 } // namespace quillbrook

@@ -2,6 +2,8 @@
 // original platform's resource lookup follows the interface language.
 #pragma once
 
+#include "resources/string_ids.h"
+
 #include <QString>
 #include <cstddef>
 #include <string>
@@ -10,16 +12,6 @@
 namespace quillbrook {
 
 enum class ResourceLanguage { English, Japanese };
-
-// Ids of the texts that carry defaults into the settings.
-namespace string_id {
-inline constexpr unsigned DefaultEditorName = 106;
-inline constexpr unsigned DefaultLabel = 107;
-inline constexpr unsigned DefaultEditorProgramFile = 108;
-inline constexpr unsigned DefaultExtension = 113;
-inline constexpr unsigned TimestampFormat = 122;
-inline constexpr unsigned FileOpenMenuItem = 135;
-} // namespace string_id
 
 // Japanese when the first of LANGUAGE, LC_ALL, LC_MESSAGES and LANG that is set and not empty
 // starts with "ja"; English otherwise.
@@ -33,5 +25,8 @@ std::u16string_view resourceText(unsigned id, ResourceLanguage language);
 // form). Empty when there is no such id or the buffer has no room.
 QString loadStringW(unsigned id, std::size_t bufferSize);
 std::string loadString(unsigned id, std::size_t bufferSize);
+// The same, into the buffer that string_ids.h declares for `id`.
+QString loadStringW(unsigned id);
+std::string loadString(unsigned id);
 
 } // namespace quillbrook

@@ -3,13 +3,6 @@
 #include "resources/string_table.h"
 
 namespace quillbrook {
-namespace {
-
-// The buffer, in characters, that the dialogs load a row's text into.
-constexpr std::size_t RowTextBufferSize = 256;
-
-} // namespace
-
 EncodingList fillEncodingList(std::int32_t current)
 {
     EncodingList list;
@@ -18,7 +11,7 @@ EncodingList fillEncodingList(std::int32_t current)
             break;
         if (row.codePage == current)
             list.selectedIndex = static_cast<int>(list.items.size());
-        list.items.push_back({loadStringW(row.stringId, RowTextBufferSize), row.codePage});
+        list.items.push_back({loadStringW(row.stringId), row.codePage});
     }
     if (list.selectedIndex < 0 && !list.items.empty())
         list.selectedIndex = 0;

@@ -3,6 +3,7 @@
 // The rules work on a plain list model so that any list widget can show it.
 #pragma once
 
+#include "resources/string_ids.h"
 #include "service/encodings.h"
 
 #include <QString>
@@ -20,9 +21,9 @@ struct CodePageChoice {
 
 // Ended by a row whose code page is 0.
 inline constexpr std::array<CodePageChoice, 4> CodePageChoices{{
-    {code_page::Default, 149},
-    {code_page::Utf16LittleEndian, 150},
-    {code_page::Utf8, 151},
+    {code_page::Default, string_id::EncodingDefault},
+    {code_page::Utf16LittleEndian, string_id::EncodingUtf16LittleEndian},
+    {code_page::Utf8, string_id::EncodingUtf8},
     {0, 0},
 }};
 

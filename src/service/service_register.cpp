@@ -24,9 +24,6 @@
 namespace quillbrook {
 namespace {
 
-constexpr std::size_t kCaptionBuffer = 256;
-constexpr std::size_t kMessageBuffer = 512;
-constexpr std::size_t kFilterBuffer = 260;
 constexpr std::size_t kTemplateCopyBlock = 4096;
 
 // Copies the template's bytes as they are, block by block; a template that cannot be opened or
@@ -140,15 +137,17 @@ void CService::chooseTemplate(std::string& templatePath)
     templatePath = toNarrow(settings_.TemplateFile);
     const bool missing = !PathExists(templatePath);
     if (missing) {
-        const QString text = formatText(loadStringW(126, kMessageBuffer), {toWide(templatePath)});
-        interactions.messageBox(owner, text.left(kMessageBuffer - 1), loadStringW(125, kCaptionBuffer), MB_OK);
+        const QString text = formatText(loadStringW(string_id::TemplateMissing), {toWide(templatePath)});
+        interactions.messageBox(owner, text.left(buffer_size::Message - 1),
+                                loadStringW(string_id::TemplateMissingCaption), MB_OK);
     }
     if (!settings_.AlwaysAskTemplate && !missing)
         return;
     const std::string extension = toNarrow(settings_.Extension);
     FileDialogRequest request;
-    request.Title = loadString(123, kCaptionBuffer);
-    request.Filter = cutToBuffer(formatText(loadString(124, kFilterBuffer), {extension, extension}), kFilterBuffer);
+    request.Title = loadString(string_id::TemplateTitle);
+    request.Filter =
+        cutToBuffer(formatText(loadString(string_id::TemplateFilter), {extension, extension}), buffer_size::Path);
     request.DefaultExtension = extension;
     request.Save = false;
     request.Path = templatePath;

@@ -170,7 +170,8 @@ HRESULT CService::OnChangeNotification()
 void CService::refuseElement()
 {
     ModalInteractions& interactions = modalInteractions();
-    interactions.messageBox(interactions.foregroundWindow(), loadStringW(141, 512), loadStringW(140, 256), MB_OK);
+    interactions.messageBox(interactions.foregroundWindow(), loadStringW(string_id::NotATextBox),
+                            loadStringW(string_id::NotATextBoxCaption), MB_OK);
 }
 
 } // namespace quillbrook

@@ -15,7 +15,6 @@
 namespace quillbrook {
 namespace {
 
-constexpr std::size_t kNoticeBuffer = 1024;
 constexpr qsizetype kSaidLength = 300;
 
 struct WaitingOption {
@@ -63,23 +62,25 @@ std::string waitingEditorCommand(const std::string& editorCommand)
 
 void tellTextKept(const QString& title, const std::string& where)
 {
-    tellUserLater(loadStringW(159, kNoticeBuffer),
-                  formatText(loadStringW(160, kNoticeBuffer), {title, toWide(where)}));
+    tellUserLater(loadStringW(string_id::TextKeptCaption),
+                  formatText(loadStringW(string_id::TextKept), {title, toWide(where)}));
 }
 
 void tellPageWentAway(const QString& title)
 {
-    tellUserLater(loadStringW(159, kNoticeBuffer),
-                  formatText(loadStringW(166, kNoticeBuffer), {title, toWide(RecoveryStore::forCurrentUser().folder())}));
+    tellUserLater(loadStringW(string_id::TextKeptCaption),
+                  formatText(loadStringW(string_id::PageWentAway),
+                             {title, toWide(RecoveryStore::forCurrentUser().folder())}));
 }
 
 void tellEditorHandedOff(const std::string& editorCommand)
 {
     const std::string waiting = waitingEditorCommand(editorCommand);
-    const QString hint = waiting.empty() ? loadStringW(164, kNoticeBuffer)
-                                         : formatText(loadStringW(163, kNoticeBuffer), {toWide(waiting)});
-    tellUserLater(loadStringW(161, kNoticeBuffer),
-                  formatText(loadStringW(162, kNoticeBuffer), {toWide(programNameOf(editorCommand)), hint}));
+    const QString hint = waiting.empty()
+                             ? loadStringW(string_id::EditorHandedOffGiveOption)
+                             : formatText(loadStringW(string_id::EditorHandedOffUseWaiting), {toWide(waiting)});
+    tellUserLater(loadStringW(string_id::EditorHandedOffCaption),
+                  formatText(loadStringW(string_id::EditorHandedOff), {toWide(programNameOf(editorCommand)), hint}));
 }
 
 void tellEditorFailed(const std::string& editorCommand, int status, const std::string& lastLine)
@@ -88,16 +89,17 @@ void tellEditorFailed(const std::string& editorCommand, int status, const std::s
     QString said = toWide(lastLine).trimmed();
     if (said.size() > kSaidLength)
         said = said.left(said[kSaidLength - 1].isHighSurrogate() ? kSaidLength - 1 : kSaidLength) + QChar(0x2026);
-    const QString saidPart = said.isEmpty() ? QString() : formatText(loadStringW(171, kNoticeBuffer), {said});
-    tellUserLater(loadStringW(169, kNoticeBuffer),
-                  formatText(loadStringW(170, kNoticeBuffer),
+    const QString saidPart = said.isEmpty() ? QString() : formatText(loadStringW(string_id::EditorSaid), {said});
+    tellUserLater(loadStringW(string_id::EditorFailedCaption),
+                  formatText(loadStringW(string_id::EditorFailed),
                              {toWide(programNameOf(editorCommand)), QString::number(status), saidPart}));
 }
 
 void tellTerminalLeftOpen(const QString& title)
 {
-    tellUserLater(loadStringW(167, kNoticeBuffer),
-                  formatText(loadStringW(168, kNoticeBuffer), {title, toWide(RecoveryStore::forCurrentUser().folder())}));
+    tellUserLater(loadStringW(string_id::TerminalLeftOpenCaption),
+                  formatText(loadStringW(string_id::TerminalLeftOpen),
+                             {title, toWide(RecoveryStore::forCurrentUser().folder())}));
 }
 
 void keepLeftoverTemporaryFiles()
@@ -106,8 +108,9 @@ void keepLeftoverTemporaryFiles()
     const auto kept = SessionLedger::forCurrentUser().sweep(store);
     if (kept.empty())
         return;
-    tellUserLater(loadStringW(159, kNoticeBuffer),
-                  formatText(loadStringW(165, kNoticeBuffer), {QString::number(kept.size()), toWide(store.folder())}));
+    tellUserLater(loadStringW(string_id::TextKeptCaption),
+                  formatText(loadStringW(string_id::LeftoverTextsKept),
+                             {QString::number(kept.size()), toWide(store.folder())}));
 }
 
 } // namespace quillbrook

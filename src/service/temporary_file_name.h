@@ -2,6 +2,8 @@
 // session, made safe for a file name, with the command's extension added.
 #pragma once
 
+#include "resources/string_ids.h"
+
 #include <QString>
 #include <array>
 #include <cstddef>
@@ -21,13 +23,13 @@ struct FileNamePlaceholder {
 // Every placeholder a template may hold, written "%keyword%", in the order the Options dialog
 // lists them. Keywords are case-sensitive.
 inline constexpr std::array<FileNamePlaceholder, 7> FileNamePlaceholders{{
-    {"title", 128},
-    {"url", 129},
-    {"file", 130},
-    {"form", 131},
-    {"textarea", 132},
-    {"session", 133},
-    {"timestamp", 134},
+    {"title", string_id::PlaceholderTitle},
+    {"url", string_id::PlaceholderUrl},
+    {"file", string_id::PlaceholderFile},
+    {"form", string_id::PlaceholderForm},
+    {"textarea", string_id::PlaceholderTextArea},
+    {"session", string_id::PlaceholderSession},
+    {"timestamp", string_id::PlaceholderTimestamp},
 }};
 
 // A local date and time to the millisecond; month 1 to 12.

@@ -11,9 +11,6 @@ namespace quillbrook {
 namespace {
 
 constexpr const char* kSettingsKey = "Software\\Fernhollow\\Quillbrook";
-// Buffer sizes in characters with which the default texts are loaded.
-constexpr std::size_t kNameBuffer = 256;
-constexpr std::size_t kPathBuffer = 260;
 
 // A special folder that cannot be determined is replaced by the home folder, and without one by
 // the system's temporary folder, so that the computed paths are never relative.
@@ -64,20 +61,20 @@ const SettingField kFields[] = {
     {"TempFileNameTemplate", TextField{&GlobalSettings::TempFileNameTemplate}},
     {"DefaultLabel",
      TextField{&GlobalSettings::DefaultLabel,
-               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultLabel, kNameBuffer); }}},
+               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultLabel); }}},
     {"DefaultEditorName",
      TextField{&GlobalSettings::DefaultEditorName,
-               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultEditorName, kNameBuffer); }}},
+               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultEditorName); }}},
     {"DefaultEditorProgramFile",
      TextField{&GlobalSettings::DefaultEditorProgramFile,
-               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultEditorProgramFile, kPathBuffer); }}},
+               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultEditorProgramFile); }}},
     {"DefaultExtension",
      TextField{&GlobalSettings::DefaultExtension,
-               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultExtension, kPathBuffer); }}},
+               [](DocumentsFolderOnce&) { return loadString(string_id::DefaultExtension); }}},
     {"SessionID", &GlobalSettings::SessionID},
     {"FileOpenMenuItem",
      TextField{&GlobalSettings::FileOpenMenuItem,
-               [](DocumentsFolderOnce&) { return loadString(string_id::FileOpenMenuItem, kNameBuffer); }}},
+               [](DocumentsFolderOnce&) { return loadString(string_id::FileOpenMenuItem); }}},
     {"FileOpenExtensions", TextField{&GlobalSettings::FileOpenExtensions}},
     {"LastOpenedFile",
      TextField{&GlobalSettings::LastOpenedFile, [](DocumentsFolderOnce& documents) { return documents(); }}},

@@ -15,11 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr unsigned kScriptsFolderCaption = 153;
-constexpr unsigned kMoveScriptsQuestion = 154;
-constexpr unsigned kNewFolderIsOldFolder = 155;
-constexpr unsigned kNewFolderInsideOldFolder = 156;
-constexpr std::size_t kTextBufferSize = 1024;
 
 fs::path withoutTrailingSeparator(fs::path path)
 {
@@ -71,9 +66,10 @@ void moveEntry(const fs::path& from, const fs::path& to)
 
 void tellWhyNothingMoves(FolderRelation relation, WindowId owner)
 {
-    const unsigned reason = relation == FolderRelation::Same ? kNewFolderIsOldFolder : kNewFolderInsideOldFolder;
-    modalInteractions().messageBox(owner, loadStringW(reason, kTextBufferSize),
-                                   loadStringW(kScriptsFolderCaption, kTextBufferSize), MB_OK | MB_ICONWARNING);
+    const unsigned reason =
+        relation == FolderRelation::Same ? string_id::NewFolderIsOldFolder : string_id::NewFolderInsideOldFolder;
+    modalInteractions().messageBox(owner, loadStringW(reason),
+                                   loadStringW(string_id::ScriptsFolderCaption), MB_OK | MB_ICONWARNING);
 }
 
 // Whether the folder exists as the original's search found it; a trailing '/' does not hide it.
@@ -122,8 +118,8 @@ void CMenuItemCatalogue::MoveScriptsFolder(const std::string& oldFolder, const s
         tellWhyNothingMoves(relation, owner);
         return;
     }
-    const int answer = modalInteractions().messageBox(owner, loadStringW(kMoveScriptsQuestion, kTextBufferSize),
-                                                      loadStringW(kScriptsFolderCaption, kTextBufferSize), MB_YESNO);
+    const int answer = modalInteractions().messageBox(owner, loadStringW(string_id::MoveScriptsQuestion),
+                                                      loadStringW(string_id::ScriptsFolderCaption), MB_YESNO);
     if (answer != IDYES)
         return;
     if (folderExists(newFolder))

@@ -12,9 +12,8 @@
 namespace quillbrook {
 namespace {
 
-// The title buffer of the folder chooser held 256 characters, the start folder 260.
-constexpr std::size_t kFolderTitleBuffer = 256;
-constexpr std::size_t kStartFolderLimit = 259;
+// The start folder's buffer held 260 characters (the title's is the title text's own).
+constexpr std::size_t kStartFolderLimit = buffer_size::Path - 1;
 
 WindowId windowIdOf(const QWidget& widget)
 {
@@ -59,7 +58,7 @@ void BrowseForFolder(BuiltDialog& dialog, unsigned titleId, int editId, bool /*n
     auto* edit = dialog.control<QLineEdit>(editId);
     const std::string startFolder = edit != nullptr ? narrowTextWithin(edit->text(), kStartFolderLimit) : std::string();
     const std::optional<std::string> chosen = modalInteractions().folderDialog(
-        windowIdOf(dialog.dialog()), loadStringW(titleId, kFolderTitleBuffer), startFolder);
+        windowIdOf(dialog.dialog()), loadStringW(titleId), startFolder);
     if (!chosen || edit == nullptr)
         return;
     edit->setText(toWide(*chosen));

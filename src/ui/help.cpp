@@ -14,9 +14,6 @@
 namespace quillbrook {
 namespace {
 
-constexpr unsigned kHelpMissingText = 144;
-constexpr unsigned kHelpMissingCaption = 145;
-constexpr std::size_t kStringBuffer = 256;
 
 // Owns the application's opener as a child of the application object.
 class OpenerHolder final : public QObject {
@@ -62,8 +59,8 @@ void ShowHelp(QWidget& dialog, const QString& helpFile, DesktopOpener& opener)
     const QFileInfo file(helpFile);
     if (!file.exists() || file.isDir()) {
         modalInteractions().messageBox(static_cast<WindowId>(dialog.winId()),
-                                       loadStringW(kHelpMissingText, kStringBuffer),
-                                       loadStringW(kHelpMissingCaption, kStringBuffer),
+                                       loadStringW(string_id::HelpMissingText),
+                                       loadStringW(string_id::HelpMissingCaption),
                                        MB_OK | MB_ICONERROR);
         return;
     }

@@ -21,25 +21,6 @@ namespace {
 
 namespace id = menu_item_control;
 
-namespace text_id {
-constexpr unsigned NameCaption = 114;
-constexpr unsigned NameTaken = 115;
-constexpr unsigned EditorTitle = 116;
-constexpr unsigned EditorFilter = 117;
-constexpr unsigned EditorExtension = 120;
-constexpr unsigned CarbonCopyTitle = 118;
-constexpr unsigned CarbonCopyFilter = 119;
-constexpr unsigned TemplateTitle = 123;
-constexpr unsigned TemplateFilter = 124;
-constexpr unsigned NameEmpty = 157;
-constexpr unsigned NameNotStorable = 158;
-} // namespace text_id
-
-// The original formatted its messages into 512 characters and its filters into 260.
-constexpr std::size_t kMessageBuffer = 512;
-constexpr std::size_t kFilterBuffer = 260;
-constexpr std::size_t kTitleBuffer = 256;
-
 // The controls held narrow text: what the process charset cannot hold arrives as '?'.
 QString throughControls(const QString& text) { return toWide(toNarrow(text)); }
 
@@ -80,14 +61,14 @@ private:
             updateControls();
             return true;
         case id::BrowseEditorProgram:
-            browse(text_id::EditorTitle, loadString(text_id::EditorFilter, kFilterBuffer),
-                   loadString(text_id::EditorExtension, kFilterBuffer), false, id::EditorProgramFile);
+            browse(string_id::EditorTitle, loadString(string_id::EditorFilter), loadString(string_id::EditorExtension),
+                   false, id::EditorProgramFile);
             return true;
         case id::BrowseCarbonCopyFile:
-            browseWithExtension(text_id::CarbonCopyTitle, text_id::CarbonCopyFilter, true, id::CarbonCopyFile);
+            browseWithExtension(string_id::CarbonCopyTitle, string_id::CarbonCopyFilter, true, id::CarbonCopyFile);
             return true;
         case id::BrowseTemplateFile:
-            browseWithExtension(text_id::TemplateTitle, text_id::TemplateFilter, false, id::TemplateFile);
+            browseWithExtension(string_id::TemplateTitle, string_id::TemplateFilter, false, id::TemplateFile);
             return true;
         default:
             return false;
@@ -177,7 +158,7 @@ private:
     void browse(unsigned titleId, std::string filter, std::string extension, bool save, int field)
     {
         FileDialogRequest request;
-        request.Title = loadString(titleId, kTitleBuffer);
+        request.Title = loadString(titleId);
         request.Filter = std::move(filter);
         request.DefaultExtension = std::move(extension);
         request.Save = save;
@@ -190,7 +171,7 @@ private:
     void browseWithExtension(unsigned titleId, unsigned filterId, bool save, int field)
     {
         const std::string extension = toNarrow(edit(id::Extension).text());
-        browse(titleId, formatText(loadString(filterId, kFilterBuffer), {extension, extension}), extension, save,
+        browse(titleId, formatText(loadString(filterId), {extension, extension}), extension, save,
                field);
     }
 
@@ -200,11 +181,11 @@ private:
     {
         const QString name = throughControls(edit(id::Label).text());
         if (name.isEmpty())
-            return refuseName(loadStringW(text_id::NameEmpty, kMessageBuffer));
+            return refuseName(loadStringW(string_id::NameEmpty));
         if (!isStorableLabel(name))
-            return refuseName(formatText(loadStringW(text_id::NameNotStorable, kMessageBuffer), {name}));
+            return refuseName(formatText(loadStringW(string_id::NameNotStorable), {name}));
         if (nameTaken(name))
-            return refuseName(formatText(loadStringW(text_id::NameTaken, kMessageBuffer), {name}));
+            return refuseName(formatText(loadStringW(string_id::NameTaken), {name}));
         storeControls();
         built_.end(IDOK);
     }
@@ -236,8 +217,8 @@ private:
     void refuseName(const QString& message)
     {
         modalInteractions().messageBox(static_cast<WindowId>(built_.dialog().winId()),
-                                       message.left(static_cast<qsizetype>(kMessageBuffer - 1)),
-                                       loadStringW(text_id::NameCaption, kMessageBuffer), MB_OK);
+                                       message.left(static_cast<qsizetype>(buffer_size::Message - 1)),
+                                       loadStringW(string_id::NameCaption), MB_OK);
         SelectAllAndFocus(built_, id::Label);
     }
 

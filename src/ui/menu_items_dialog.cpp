@@ -27,17 +27,10 @@ constexpr int kCopy = 206;
 constexpr int kHelpCommand = 142;
 constexpr int kAboutCommand = 143;
 
-constexpr unsigned kLabelHeader = 103;
-constexpr unsigned kEditorHeader = 104;
-constexpr unsigned kExtensionHeader = 105;
-constexpr unsigned kNotSelectedCaption = 109;
-constexpr unsigned kNotSelectedText = 110;
-constexpr unsigned kDeleteCaption = 111;
-constexpr unsigned kDeleteQuestion = 112;
-constexpr std::size_t kStringBuffer = 256;
-constexpr qsizetype kQuestionBuffer = 512;
+// The menu's commands are numbered as their texts.
+static_assert(kHelpCommand == string_id::HelpMenuEntry && kAboutCommand == string_id::AboutMenuEntry);
 
-QString text(unsigned id) { return loadStringW(id, kStringBuffer); }
+QString text(unsigned id) { return loadStringW(id); }
 
 bool liveShiftState()
 {
@@ -93,7 +86,8 @@ void MenuItemsDialog::open()
     CenterWindow(window);
 
     QTreeWidget& rows = list();
-    rows.setHeaderLabels({text(kLabelHeader), text(kEditorHeader), text(kExtensionHeader)});
+    rows.setHeaderLabels(
+        {text(string_id::LabelHeader), text(string_id::EditorHeader), text(string_id::ExtensionHeader)});
     rows.header()->setStretchLastSection(false);
     const MenuListColumns widths = menuListColumnWidths(rows.contentsRect().width());
     rows.setColumnWidth(0, widths.label);
@@ -177,7 +171,8 @@ void MenuItemsDialog::updateButtons()
 
 void MenuItemsDialog::showNotSelected()
 {
-    modalInteractions().messageBox(windowId(), text(kNotSelectedText), text(kNotSelectedCaption), MB_OK);
+    modalInteractions().messageBox(windowId(), text(string_id::NotSelectedText), text(string_id::NotSelectedCaption),
+                                   MB_OK);
 }
 
 WindowId MenuItemsDialog::windowId() const { return static_cast<WindowId>(dialog_.dialog().winId()); }
@@ -202,10 +197,10 @@ void MenuItemsDialog::remove()
     }
     // Only Shift held down brings the question; without it the item goes at once.
     if (shiftHeld_()) {
-        QString question = text(kDeleteQuestion);
+        QString question = text(string_id::DeleteQuestion);
         question.replace(QStringLiteral("%s"), read(*selected.item, &IService::get_Label));
-        question.truncate(kQuestionBuffer - 1);
-        if (modalInteractions().messageBox(windowId(), question, text(kDeleteCaption), MB_YESNO) != IDYES)
+        question.truncate(static_cast<qsizetype>(buffer_size::Message - 1));
+        if (modalInteractions().messageBox(windowId(), question, text(string_id::DeleteCaption), MB_YESNO) != IDYES)
             return;
     }
     delete list().takeTopLevelItem(selected.row);

@@ -36,18 +36,8 @@ inline constexpr int BrowseBackupFile = 221;
 inline constexpr int SpecifyCodePage = 224;
 } // namespace control
 
-namespace text_id {
-inline constexpr unsigned ScriptFilesFolderTitle = 101;
-inline constexpr unsigned TemporaryFilesFolderTitle = 102;
-inline constexpr unsigned PlaceholderEntry = 127;
-inline constexpr unsigned BackupFileTitle = 146;
-inline constexpr unsigned BackupFileFilter = 147;
-inline constexpr unsigned BackupFileExtension = 148;
-} // namespace text_id
-
-constexpr std::size_t kTextBuffer = 260;
 // The separators of the placeholder menu follow these descriptions.
-constexpr unsigned kSeparatorAfter[] = {130, 132};
+constexpr unsigned kSeparatorAfter[] = {string_id::PlaceholderFile, string_id::PlaceholderTextArea};
 
 class OptionsDialog {
 public:
@@ -79,10 +69,10 @@ private:
             ok();
             return true;
         case control::BrowseScriptsFolder:
-            BrowseForFolder(dialog_, text_id::ScriptFilesFolderTitle, control::ScriptsFolder, true);
+            BrowseForFolder(dialog_, string_id::ScriptFilesFolderTitle, control::ScriptsFolder, true);
             return true;
         case control::BrowseTempFolder:
-            BrowseForFolder(dialog_, text_id::TemporaryFilesFolderTitle, control::TempFolder, true);
+            BrowseForFolder(dialog_, string_id::TemporaryFilesFolderTitle, control::TempFolder, true);
             return true;
         case control::BrowseBackupFile:
             browseBackupFile();
@@ -141,9 +131,9 @@ private:
     {
         FileDialogRequest request;
         request.Save = true;
-        request.Title = loadString(text_id::BackupFileTitle, 256);
-        request.Filter = loadString(text_id::BackupFileFilter, kTextBuffer);
-        request.DefaultExtension = loadString(text_id::BackupFileExtension, kTextBuffer);
+        request.Title = loadString(string_id::BackupFileTitle);
+        request.Filter = loadString(string_id::BackupFileFilter);
+        request.DefaultExtension = loadString(string_id::BackupFileExtension);
         request.Path = text(control::BackupFile);
         request.TargetControl = control::BackupFile;
         BrowseForFile(dialog_, request);
@@ -151,13 +141,13 @@ private:
 
     void showTagMenu()
     {
-        const QString format = loadStringW(text_id::PlaceholderEntry, kTextBuffer);
+        const QString format = loadStringW(string_id::PlaceholderEntry);
         const QString percent = QStringLiteral("%");
         std::vector<PopupMenuItem> items;
         int commandId = 0;
         for (const FileNamePlaceholder& placeholder : FileNamePlaceholders) {
             const QString keyword = toWide(placeholder.keyword);
-            const QString description = loadStringW(placeholder.descriptionId, kTextBuffer);
+            const QString description = loadStringW(placeholder.descriptionId);
             PopupMenuItem entry;
             entry.id = ++commandId;
             entry.text = formatText(format, {description, percent, keyword, percent});
