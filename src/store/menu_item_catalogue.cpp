@@ -16,8 +16,6 @@
 namespace quillbrook {
 namespace {
 
-constexpr unsigned kCopyOfText = 121;
-constexpr std::size_t kCopyOfBufferSize = 256;
 
 // Opens the key at `path` under HKEY_CURRENT_USER, creating it when missing, as the store does.
 Win32Result<RegistryKey> openOrCreate(const std::string& path)
@@ -239,7 +237,7 @@ HRESULT CMenuItemCatalogue::copyItem(const std::shared_ptr<IService>& source, st
     QString label;
     if (const HRESULT result = source->get_Label(&label); FAILED(result))
         return result;
-    created->put_Label(loadStringW(kCopyOfText, kCopyOfBufferSize) + label);
+    created->put_Label(loadStringW(string_id::CopyOf) + label);
     *copy = std::move(created);
     return S_OK;
 }
