@@ -1,5 +1,7 @@
 #include "resources/string_table.h"
 
+#include "resources/string_table_data.h"
+
 #include <gtest/gtest.h>
 
 #include "support/temporary_home.h"
@@ -111,6 +113,35 @@ TEST(StringTable, JapaneseTextsInALocaleThatCannotHoldThem)
     ASSERT_TRUE(locale.ok());
     EXPECT_EQ(loadString(106, 256), "???");
     EXPECT_EQ(loadString(108, 260), "notepad.exe");
+}
+
+// Every text has its buffer in string_ids.h, and the buffer holds the text whole in both languages,
+// also as UTF-8, so that a load by id never cuts or empties a text.
+TEST(StringTable, EveryTextIsDeclaredWithABufferThatHoldsItWhole)
+{
+    EXPECT_EQ(std::size(kDeclaredStrings), resources::kStringTable.size());
+    for (const resources::StringTableEntry& entry : resources::kStringTable) {
+        const std::size_t buffer = bufferSizeOf(entry.id);
+        EXPECT_NE(buffer, 0u) << entry.id;
+        for (const std::u16string_view text : {entry.english, entry.japanese}) {
+            EXPECT_LT(text.size(), buffer) << entry.id;
+            EXPECT_LT(static_cast<std::size_t>(QString::fromStdU16String(std::u16string(text)).toUtf8().size()), buffer)
+                << entry.id;
+        }
+    }
+    EXPECT_EQ(bufferSizeOf(99), 0u);
+    EXPECT_EQ(bufferSizeOf(172), 0u);
+}
+
+TEST(StringTable, LoadByIdUsesTheDeclaredBuffer)
+{
+    TemporaryHome home;
+    MessageLocale messages(home);
+    ScopedLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    EXPECT_EQ(loadString(string_id::DefaultLabel), "&Edit with editor");
+    EXPECT_EQ(loadStringW(string_id::EditorFilter), QStringLiteral("Executable Files (*.exe)|*.exe|All Files|*.*||"));
+    EXPECT_EQ(loadStringW(99), QString());
 }
 
 } // namespace
