@@ -1,0 +1,4 @@
+#include "bridge/host/host.h"
+#include "early/early.h"
+#include "late/late.h"
+#include "middle/middle.h"

@@ -1,0 +1,3 @@
+#include "late/late.h"
+
+  #  include "middle/middle.h"
