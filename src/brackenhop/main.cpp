@@ -5,8 +5,8 @@
 #include "brackenhop/menu_ext_cleanup.h"
 #include "brackenhop/menu_items_dialog.h"
 #include "platform/program_info.h"
-#include "server/exit_status.h"
-#include "server/registration_switch.h"
+#include "program/exit_status.h"
+#include "program/registration_switch.h"
 
 #include <QCoreApplication>
 #include <clocale>

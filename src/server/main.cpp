@@ -2,9 +2,9 @@
 // any other command line (the bus and clients start it with its embedding switch) runs it as the
 // server until it is ended from outside.
 #include "platform/program_info.h"
-#include "server/exit_status.h"
+#include "program/exit_status.h"
+#include "program/registration_switch.h"
 #include "server/registration.h"
-#include "server/registration_switch.h"
 #include "server/server_run.h"
 
 #include <clocale>

@@ -1,4 +1,4 @@
-#include "server/registration_switch.h"
+#include "program/registration_switch.h"
 
 namespace quillbrook {
 namespace {

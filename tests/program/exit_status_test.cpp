@@ -1,5 +1,5 @@
 // Results as 8-bit exit statuses: success is 0 and no failure ever looks like it.
-#include "server/exit_status.h"
+#include "program/exit_status.h"
 
 #include <gtest/gtest.h>
 

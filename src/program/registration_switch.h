@@ -1,7 +1,7 @@
 // The registration switches of a program's command line, found as the original platform's server
 // programs found them: the whole command line, the program's own path included, is scanned for
 // '-' or '/', and the word after it is compared, letters in any case, with "UnregServer" and
-// "RegServer"; the first match decides. Brackenhop reads its command line the same way.
+// "RegServer"; the first match decides. Quillbrook and Brackenhop read their command lines so.
 #pragma once
 
 #include <string>

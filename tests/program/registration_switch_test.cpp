@@ -1,5 +1,5 @@
 // The command-line scan of quillbrook and brackenhop: switch spellings and where a word ends.
-#include "server/registration_switch.h"
+#include "program/registration_switch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "server/exit_status.h"
+#include "program/exit_status.h"
 
 #include <cstdint>
 #include <cstdio>
