@@ -1,7 +1,7 @@
 // Brackenhop without switches on a private bus: it starts Quillbrook through activation and has
 // it show its menu items dialog, or shows nothing when Quillbrook cannot be reached.
 #include "platform/editor_windows.h"
-#include "server/server_on_bus.h"
+#include "support/programs/server_on_bus.h"
 #include "support/x11/test_display.h"
 
 #include <chrono>

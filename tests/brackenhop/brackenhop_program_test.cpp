@@ -1,8 +1,8 @@
 // The real brackenhop program with its switches: the removal, the AppID step's failure as the
 // exit status, and the switch spellings.
 #include "brackenhop/app_id_step.h"
-#include "server/program_run.h"
 #include "store/menu_item_store.h"
+#include "support/programs/program_run.h"
 #include "support/temporary_home.h"
 
 #include <gtest/gtest.h>

@@ -6,9 +6,9 @@
 #include "automation/bus_contract.h"
 #include "host_process.h"
 #include "platform/hive.h"
-#include "server_on_bus.h"
 #include "service/session_fixture.h"
 #include "support/main_thread_loop.h"
+#include "support/programs/server_on_bus.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

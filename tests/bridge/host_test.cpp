@@ -8,10 +8,10 @@
 #include "host_process.h"
 #include "platform/hive.h"
 #include "recovery/recovery_store.h"
-#include "server_on_bus.h"
 #include "service/session_fixture.h"
 #include "support/main_thread_loop.h"
 #include "support/notifications/recording_notifications.h"
+#include "support/programs/server_on_bus.h"
 #include "support/x11/test_display.h"
 
 #include <QDBusConnectionInterface>

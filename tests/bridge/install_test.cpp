@@ -1,7 +1,7 @@
 // quillbrook-bridge --install, --uninstall and --install-to in a private home, and the callers the
 // host refuses to serve.
 #include "host_process.h"
-#include "program_run.h"
+#include "support/programs/program_run.h"
 #include "support/temporary_home.h"
 
 #include <QJsonArray>

@@ -4,7 +4,7 @@
 #include "automation/bus_activation.h"
 #include "automation/class_factory.h"
 #include "hive_dump.h"
-#include "server_on_bus.h"
+#include "support/programs/server_on_bus.h"
 
 #include <QDBusMessage>
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "automation/bus_activation.h"
 #include "hive_dump.h"
 #include "interfaces/iservice.h"
-#include "server_on_bus.h"
 #include "store/menu_item_store.h"
+#include "support/programs/server_on_bus.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 #include "automation/bus_activation.h"
 #include "automation/bus_contract.h"
 #include "platform/hive.h"
-#include "program_run.h"
-#include "server_on_bus.h"
 #include "service/session_fixture.h"
 #include "support/main_thread_loop.h"
 #include "support/page_bus/served_page.h"
+#include "support/programs/program_run.h"
+#include "support/programs/server_on_bus.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>

@@ -2,7 +2,7 @@
 // ends it through its stop sequence, and it lives on after its last object.
 #include "automation/bus_activation.h"
 #include "hive_dump.h"
-#include "server_on_bus.h"
+#include "support/programs/server_on_bus.h"
 #include "support/x11/test_child_process.h"
 
 #include <gtest/gtest.h>

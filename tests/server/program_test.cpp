@@ -1,8 +1,8 @@
 // The real quillbrook program without a bus: registration compared with the registry tool's
 // export, unregistration, switch spellings, and exit statuses with the HRESULT on stderr.
 #include "hive_dump.h"
-#include "program_run.h"
 #include "server/registration.h"
+#include "support/programs/program_run.h"
 #include "support/temporary_home.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // RegServer and UnregServer in-process on a private hive: what is replaced, what is left alone,
 // the files beside the keys, and where a failure stops.
 #include "hive_dump.h"
-#include "program_run.h"
 #include "server/activation_file.h"
 #include "server/registration.h"
 #include "server/type_library.h"
 #include "store/menu_item_store.h"
+#include "support/programs/program_run.h"
 #include "support/temporary_home.h"
 
 #include "interfaces/iservice.h"

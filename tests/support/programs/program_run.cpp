@@ -1,4 +1,4 @@
-#include "program_run.h"
+#include "support/programs/program_run.h"
 
 #include "support/x11/test_child_process.h"
 

@@ -1,4 +1,4 @@
-#include "server_on_bus.h"
+#include "support/programs/server_on_bus.h"
 
 #include "automation/bus_contract.h"
 #include "support/main_thread_loop.h"

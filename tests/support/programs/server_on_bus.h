@@ -3,8 +3,8 @@
 // connected to that bus; and every server on it ended with SIGTERM at the end of the test.
 #pragma once
 
-#include "program_run.h"
 #include "support/bus/private_bus.h"
+#include "support/programs/program_run.h"
 #include "support/temporary_home.h"
 
 #include <QDBusConnection>
