@@ -171,8 +171,7 @@ private:
     void browseWithExtension(unsigned titleId, unsigned filterId, bool save, int field)
     {
         const std::string extension = toNarrow(edit(id::Extension).text());
-        browse(titleId, formatText(loadString(filterId), {extension, extension}), extension, save,
-               field);
+        browse(titleId, formatText(loadString(filterId), {extension, extension}), extension, save, field);
     }
 
     // Empty names and names that cannot be a registry key and a script file are refused here, or
