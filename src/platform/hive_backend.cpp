@@ -356,6 +356,8 @@ Win32Error HiveBackend::beginLevel(bool write)
     if (const int rc = c.query(begin).run(); rc != SQLITE_OK) {
         const Win32Error error = c.failure(rc);
         c.levels.pop_back();
+        if (!outermost && c.transactionEnded())
+            c.abandoned = error;
         return error;
     }
     return ERROR_SUCCESS;

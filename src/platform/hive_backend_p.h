@@ -87,7 +87,6 @@ public:
     explicit HiveBackend(std::unique_ptr<Connection> connection);
 
 private:
-
     // `key` 0 checks no key.
     template <class Body>
     auto transact(bool write, std::int64_t key, Body& body) -> decltype(body())
@@ -115,11 +114,11 @@ private:
     }
 
     Win32Error prepare();
-    // A transaction, or a savepoint inside the one that is open.
+    // A level is a transaction, or a savepoint inside the transaction that is open.
     Win32Error beginLevel(bool write);
-    // Ends the level begun last; a commit that fails rolls it back. `cause` is the failure that
-    // makes the level roll back.
+    // Ends the level begun last; a commit that fails rolls it back.
     Win32Error commitLevel();
+    // `cause` is the failure that makes the level roll back.
     void rollBackLevel(Win32Error cause);
     void undoPart(Win32Error cause);
     Win32Error requireKey(std::int64_t id);
