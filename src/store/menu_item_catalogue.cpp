@@ -44,7 +44,7 @@ std::string storedName(const RegistryKey& key)
 
 // Gives an entry key the spelling `name`, its values kept in their order. The hive has no rename:
 // the values are read, the key is deleted and created again under the new spelling, all in one
-// transaction, so that a failure leaves the entry as it was. A key with subkeys keeps its spelling.
+// transaction, so that a failure leaves the entry as it was.
 Win32Error respellEntryKey(RegistryKey& menuExt, const std::string& currentName, const std::string& name)
 {
     auto transaction = menuExt.beginTransaction();
@@ -53,7 +53,10 @@ Win32Error respellEntryKey(RegistryKey& menuExt, const std::string& currentName,
     auto entry = menuExt.openSubKey(currentName, KEY_READ);
     if (!entry.ok())
         return entry.error();
-    if (const auto subKey = entry.value().enumSubKey(0); subKey.error() != ERROR_NO_MORE_ITEMS)
+    const auto subKey = entry.value().enumSubKey(0);
+    if (subKey.ok())
+        return ERROR_SUCCESS;  // a key with subkeys cannot be deleted, so it keeps its spelling
+    if (subKey.error() != ERROR_NO_MORE_ITEMS)
         return subKey.error();
     std::vector<RegistryValue> values;
     for (std::uint32_t index = 0;; ++index) {
@@ -152,7 +155,7 @@ Win32Error CMenuItemCatalogue::retireOldEntry(const QString& oldLabel, const QSt
         return ERROR_SUCCESS;  // nothing was saved, so the old entry is the item's only one
     auto menuExt = openOrCreate(Path());
     if (!menuExt.ok())
-        return ERROR_SUCCESS;  // the entry of the new label was not written: the old one stays
+        return ERROR_SUCCESS;
     const std::string newName = toNarrow(newLabel);
     auto written = menuExt.value().openSubKey(newName, KEY_READ);
     if (!written.ok())
