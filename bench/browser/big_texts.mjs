@@ -1,13 +1,15 @@
 // How long a big text takes from the editor's save to the page, end to end in headless Chromium
-// with the built extension, the native messaging host and the server, in a private session, beside
-// the server alone (write_back_bench) in the same run. Run by hand after a build and `npm ci`:
+// (or Firefox ESR, with QUILLBROOK_TEST_BROWSER=firefox) with the built extension, the native
+// messaging host and the server, in a private session, beside the server alone (write_back_bench)
+// in the same run. Run by hand after a build and `npm ci`:
 //
 //   node bench/browser/big_texts.mjs [RUNS]      (default 5 runs per size)
 //
 // For 100 KB, 1 MB and 10 MB of text it prints the median and the maximum of "save to page": from
 // the rename of the saved file over the session's file to the page's input event with the whole
 // text, net of the sync delay (ChangeNotificationSyncDelay). Targets: 100 KB under 20 ms and 10 MB
-// under 300 ms. Each line is printed as soon as it is measured.
+// under 300 ms; docs/bridge.md says where the time goes. Each line is printed as soon as it is
+// measured.
 import { execFile } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
