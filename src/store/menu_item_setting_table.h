@@ -122,6 +122,9 @@ template <class... PerKind>
 struct Overloaded : PerKind... {
     using PerKind::operator()...;
 };
+// Clang 14, which builds the fuzzers, does not deduce an aggregate's arguments by itself.
+template <class... PerKind>
+Overloaded(PerKind...) -> Overloaded<PerKind...>;
 
 // Calls `visit` with every row that has a place in `order`, in that order.
 template <class Visit>
