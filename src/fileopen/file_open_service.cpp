@@ -28,12 +28,12 @@ HRESULT getString(const QString& stored, QString* value)
     return S_OK;
 }
 
-// The command's entry below the menu key's path; empty when the setting names no key, since an
-// empty name would stand for the menu key itself.
-std::string entryPath(const std::string& menuKeyPath)
+// The command's entry below the menu key; empty when the setting names no key, since an empty
+// name would stand for the menu key itself.
+std::string entryPath()
 {
     const std::string& entry = globalSettings().FileOpenMenuItem;
-    return entry.empty() ? std::string() : menuKeyPath + "\\" + entry;
+    return entry.empty() ? std::string() : menuExtEntryPath(entry);
 }
 
 } // namespace
@@ -60,7 +60,7 @@ HRESULT CFileOpenService::get_Registered(VARIANT_BOOL* value)
     menuExtKey_.SelectItem(std::string());
     if (FAILED(menuExtKey_.OpenKey()))
         return S_OK;
-    const std::string entry = entryPath(menuExtKey_.Path());
+    const std::string entry = entryPath();
     const auto root = RegistryKey::openRoot(HiveRoot::CurrentUser);
     if (!entry.empty() && root.ok() && root.value().openSubKey(entry, KEY_READ).ok())
         *value = 1;
@@ -84,7 +84,7 @@ HRESULT CFileOpenService::put_Registered(VARIANT_BOOL value)
     menuExtKey_.SelectItem(std::string());
     menuExtKey_.OpenKey();
     if (auto root = RegistryKey::openRoot(HiveRoot::CurrentUser); root.ok())
-        root.value().deleteSubKey(entryPath(menuExtKey_.Path()));
+        root.value().deleteSubKey(entryPath());
     menuExtKey_.CloseKey();
     return S_OK;
 }

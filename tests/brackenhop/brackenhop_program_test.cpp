@@ -21,7 +21,7 @@ protected:
 
     bool entryExists(const std::string& name)
     {
-        return RegistryKey::openRoot(HiveRoot::CurrentUser).value().openSubKey(std::string(kMenuExtKeyPath) + "\\" + name, KEY_READ).ok();
+        return RegistryKey::openRoot(HiveRoot::CurrentUser).value().openSubKey(menuExtEntryPath(name), KEY_READ).ok();
     }
 
     testing::ProgramRun brackenhop(const char* argument)

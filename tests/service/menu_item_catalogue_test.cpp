@@ -22,7 +22,7 @@ protected:
     // An entry as another program, or an older version, leaves it.
     void writeEntry(const std::string& name, const std::optional<RegistryValue>& marker, const std::string& editor = {})
     {
-        RegistryKey entry = key(std::string(kMenuExtKeyPath) + "\\" + name);
+        RegistryKey entry = key(menuExtEntryPath(name));
         if (marker)
             entry.setValue(marker->name, marker->type, marker->data);
         if (!editor.empty())
@@ -116,7 +116,7 @@ TEST_F(CatalogueTest, UpdateItemWritesTheNewEntryAndRemovesTheOldOne)
     for (const auto& c : cases) {
         const auto item = newItem(QString::fromStdString(c.oldLabel));
         catalogue_.AddItem(item);
-        key(std::string(kMenuExtKeyPath) + "\\" + c.oldLabel).setValue("Other", REG_SZ, "kept");
+        key(menuExtEntryPath(c.oldLabel)).setValue("Other", REG_SZ, "kept");
         item->put_Label(QString::fromStdString(c.newLabel));
         item->put_EditorName(QStringLiteral("changed"));
         EXPECT_EQ(catalogue_.UpdateItem(item, QString::fromStdString(c.oldLabel)), S_OK) << c.name;

@@ -33,7 +33,7 @@ protected:
         auto root = RegistryKey::openRoot(HiveRoot::CurrentUser);
         if (!root.ok())
             return root.error();
-        return root.value().openSubKey(std::string(kMenuExtKeyPath) + "\\" + label, KEY_READ);
+        return root.value().openSubKey(menuExtEntryPath(label), KEY_READ);
     }
 
     static std::size_t valueCount(const RegistryKey& key)
