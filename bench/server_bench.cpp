@@ -2,6 +2,7 @@
 // activation (server not running, client call to first answer), a property round trip over the
 // bus, CPU used while idle (utime + stime of /proc/<pid>/stat over one second) and resident memory
 // with 1,000 ended sessions held. A plain program that prints them; not a test.
+#include "automation/blocking_call.h"
 #include "automation/bus_activation.h"
 #include "platform/hive.h"
 #include "support/bus/private_bus.h"
@@ -120,7 +121,7 @@ bus::ObjectReference createService(QDBusConnection& client)
                                                        QString::fromLatin1(bus::kClassFactoryInterface),
                                                        QStringLiteral("CreateInstance"));
     call << QStringLiteral("Quillbrook.Service");
-    const QDBusMessage reply = client.call(call, QDBus::BlockWithGui);
+    const QDBusMessage reply = bus::callAndWait(client, call);
     if (reply.arguments().size() < 2)
         return {};
     return {reply.service(), qdbus_cast<QDBusObjectPath>(reply.arguments().at(1))};
@@ -196,13 +197,11 @@ int main(int argc, char** argv)
         // An editor that fails at once ends its session at once; one that succeeded as fast would
         // count as having handed its file to another instance, keeping the session until the
         // page goes.
-        client.call(setProperty(created, QStringLiteral("EditorProgramFile"), QStringLiteral("/bin/false")),
-                    QDBus::BlockWithGui);
+        bus::callAndWait(client, setProperty(created, QStringLiteral("EditorProgramFile"), QStringLiteral("/bin/false")));
         const auto box = page->addTextArea(QStringLiteral("box%1").arg(i));
-        const QDBusMessage registered = client.call(
-            call(created, "org.fernhollow.Quillbrook.IService", QStringLiteral("Register"),
-                 {QVariant::fromValue(served.referenceOf(box->element()))}),
-            QDBus::BlockWithGui);
+        const QDBusMessage registered = bus::callAndWait(
+            client, call(created, "org.fernhollow.Quillbrook.IService", QStringLiteral("Register"),
+                         {QVariant::fromValue(served.referenceOf(box->element()))}));
         if (registered.arguments().value(0).toInt() != 0) {
             std::printf("Register over the bus failed with 0x%08X: no session figures\n",
                         registered.arguments().value(0).toUInt());
@@ -218,7 +217,7 @@ int main(int argc, char** argv)
     std::size_t active = sessions.size();
     while (active > 0 && Clock::now() < deadline) {
         active = static_cast<std::size_t>(std::count_if(sessions.begin(), sessions.end(), [&](const bus::ObjectReference& object) {
-            const QDBusMessage reply = client.call(getProperty(object, QStringLiteral("Active")), QDBus::BlockWithGui);
+            const QDBusMessage reply = bus::callAndWait(client, getProperty(object, QStringLiteral("Active")));
             return qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().toInt() != 0;
         }));
     }

@@ -1,5 +1,6 @@
 #include "automation/remote_object.h"
 
+#include "automation/blocking_call.h"
 #include "automation/bus_values.h"
 #include "automation/main_thread.h"
 #include "automation/remote_dispatch.h"
@@ -113,7 +114,7 @@ QDBusMessage RemoteObject::call(const QString& busInterface, const QString& meth
     message.setArguments(arguments);
     // A reference names a running process's object; starting a new server could not find it.
     message.setAutoStartService(false);
-    return connection_.call(message, isMainThread() ? QDBus::BlockWithGui : QDBus::Block);
+    return callAndWait(connection_, message);
 }
 
 HRESULT RemoteObject::resultOf(const QDBusMessage& reply)

@@ -2,6 +2,7 @@
 // and the host answers, and a fixture with the real server on a private bus and the test editor.
 #pragma once
 
+#include "automation/blocking_call.h"
 #include "automation/bus_activation.h"
 #include "automation/bus_contract.h"
 #include "host_process.h"
@@ -182,7 +183,7 @@ protected:
     {
         QDBusMessage call = QDBusMessage::createMethodCall(host, path, interface, member);
         call.setArguments(arguments);
-        return client_.call(call, QDBus::BlockWithGui);
+        return bus::callAndWait(client_, call);
     }
 
     // Advises `sink` on the window of the element the host serves, through the page interfaces.

@@ -4,6 +4,7 @@
 // thread; a call waits for its reply while the server side keeps answering.
 #pragma once
 
+#include "automation/blocking_call.h"
 #include "automation/bus_exporter.h"
 #include "automation/class_factory.h"
 #include "support/bus/bus_test_objects.h"
@@ -38,7 +39,7 @@ protected:
     {
         QDBusMessage message = QDBusMessage::createMethodCall(serverName(), path, interface, member);
         message.setArguments(arguments);
-        return (from ? *from : clientConnection).call(message, QDBus::BlockWithGui);
+        return bus::callAndWait(from ? *from : clientConnection, message);
     }
 
     // CreateInstance on the server's class factory: (hresult, path).
