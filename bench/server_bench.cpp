@@ -140,8 +140,11 @@ int main(int argc, char** argv)
         auto settings = RegistryKey::openRoot(HiveRoot::CurrentUser).value().createSubKey(
             "Software\\Fernhollow\\Quillbrook", KEY_ALL_ACCESS);
         const std::string zero(4, '\0');
-        settings.value().setValue("DelayToDeleteTemporaryFile", REG_DWORD, zero);
-        settings.value().setValue("BackupLastDeletedFile", REG_DWORD, zero);
+        if (settings.value().setValue("DelayToDeleteTemporaryFile", REG_DWORD, zero) != ERROR_SUCCESS
+            || settings.value().setValue("BackupLastDeletedFile", REG_DWORD, zero) != ERROR_SUCCESS) {
+            std::printf("cannot write the benchmark's settings\n");
+            return 1;
+        }
     }
     testing::PrivateBus privateBus;
     if (!privateBus.ok()) {

@@ -193,7 +193,7 @@ void IdleRound(benchmark::State& state, WriteBackWorld& world, std::size_t idleS
     }
     for (auto _ : state) {
         for (const auto& session : world.idleSessions())
-            session->service().OnChangeNotification();
+            ignoreResult(session->service().OnChangeNotification());
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * idleSessions));
 }

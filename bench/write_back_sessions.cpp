@@ -29,9 +29,9 @@ RegisteredSession::RegisteredSession(const QString& title, const QString& value)
       box_(page_->addTextArea(QStringLiteral("body"), page_->addForm(QStringLiteral("reply")), value)),
       service_(std::make_shared<CService>())
 {
-    service_->put_EditorProgramFile(QStringLiteral(QUILLBROOK_IDLE_EDITOR));
-    service_->put_CommandLine(idleEditorArguments());
-    service_->put_CodePage(65001);
+    if (FAILED(service_->put_EditorProgramFile(QStringLiteral(QUILLBROOK_IDLE_EDITOR)))
+        || FAILED(service_->put_CommandLine(idleEditorArguments())) || FAILED(service_->put_CodePage(65001)))
+        throw std::runtime_error("cannot set the session's editor");
     const auto start = Clock::now();
     const HRESULT hr = service_->Register(box_->element());
     registerMilliseconds_ = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -44,9 +44,10 @@ RegisteredSession::RegisteredSession(const QString& title, const QString& value)
 
 RegisteredSession::~RegisteredSession()
 {
-    changeNotifier().RemoveService(service_.get());
+    // A service that is no longer listed, or a page that no longer answers, leaves nothing to undo.
+    ignoreResult(changeNotifier().RemoveService(service_.get()));
     // The page's window holds the service as its event sink, and the service holds the page.
-    service_->DisconnectWindowEvents();
+    ignoreResult(service_->DisconnectWindowEvents());
 }
 
 WriteBackWorld::WriteBackWorld() : locale_("C.UTF-8")
@@ -55,7 +56,8 @@ WriteBackWorld::WriteBackWorld() : locale_("C.UTF-8")
     for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
         home_.setEnvironment(variable, std::nullopt);
     GlobalSettings& settings = globalSettings();
-    settings.Load(std::string());
+    if (FAILED(settings.Load(std::string())))
+        throw std::runtime_error("cannot read the settings");
     // The figure is the write-back's own cost, without the wait for the editor to finish.
     settings.ChangeNotificationSyncDelay = 0;
     // Sessions let go at the end delete their files at once instead of after 10 s each.

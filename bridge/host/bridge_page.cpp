@@ -15,7 +15,7 @@ namespace {
 
 // A property get: `value` into the caller's out parameter.
 template <class T>
-HRESULT answer(const T& value, T* p)
+[[nodiscard]] HRESULT answer(const T& value, T* p)
 {
     if (!p)
         return E_POINTER;
@@ -37,7 +37,7 @@ class PageWindow final : public IConnectionPointContainer {
 public:
     PageWindow() : events_(std::make_shared<ConnectionPoint>(DIID_HTMLWindowEvents)) {}
 
-    HRESULT FindConnectionPoint(const Guid& riid, std::shared_ptr<Dispatchable>* ppCP) override
+    [[nodiscard]] HRESULT FindConnectionPoint(const Guid& riid, std::shared_ptr<Dispatchable>* ppCP) override
     {
         if (!ppCP)
             return E_POINTER;
@@ -61,9 +61,9 @@ public:
     {
     }
 
-    HRESULT get_title(QString* p) override { return answer(state_->document.title, p); }
-    HRESULT get_URL(QString* p) override { return answer(state_->document.url, p); }
-    HRESULT get_parentWindow(std::shared_ptr<Dispatchable>* p) override
+    [[nodiscard]] HRESULT get_title(QString* p) override { return answer(state_->document.title, p); }
+    [[nodiscard]] HRESULT get_URL(QString* p) override { return answer(state_->document.url, p); }
+    [[nodiscard]] HRESULT get_parentWindow(std::shared_ptr<Dispatchable>* p) override
     {
         return answer(std::shared_ptr<Dispatchable>(window_), p);
     }
@@ -79,7 +79,7 @@ class ElementObject : public FacetedObject {
 public:
     explicit ElementObject(std::shared_ptr<PageDocument> document) : document_(std::move(document)) {}
 
-    HRESULT readDocument(std::shared_ptr<Dispatchable>* p) const
+    [[nodiscard]] HRESULT readDocument(std::shared_ptr<Dispatchable>* p) const
     {
         return answer(std::shared_ptr<Dispatchable>(document_), p);
     }
@@ -95,7 +95,7 @@ private:
 class ElementFacet final : public Facet<IHTMLElement, ElementObject> {
 public:
     using Facet::Facet;
-    HRESULT get_document(std::shared_ptr<Dispatchable>* p) override { return state().readDocument(p); }
+    [[nodiscard]] HRESULT get_document(std::shared_ptr<Dispatchable>* p) override { return state().readDocument(p); }
 };
 
 std::shared_ptr<Dispatchable> ElementObject::createFacet(const Guid& iid)
@@ -112,7 +112,7 @@ public:
     {
     }
 
-    HRESULT readName(QString* p) const { return answer(name_, p); }
+    [[nodiscard]] HRESULT readName(QString* p) const { return answer(name_, p); }
 
 protected:
     Guid canonicalInterface() const override { return IID_IHTMLFormElement; }
@@ -125,7 +125,7 @@ private:
 class FormFacet final : public Facet<IHTMLFormElement, FormObject> {
 public:
     using Facet::Facet;
-    HRESULT get_name(QString* p) override { return state().readName(p); }
+    [[nodiscard]] HRESULT get_name(QString* p) override { return state().readName(p); }
 };
 
 std::shared_ptr<Dispatchable> FormObject::createFacet(const Guid& iid)
@@ -155,9 +155,9 @@ public:
         form_ = snapshot.inForm ? std::make_shared<FormObject>(document_, snapshot.formName) : nullptr;
     }
 
-    HRESULT readValue(QString* p) const { return answer(value_, p); }
-    HRESULT readName(QString* p) const { return answer(name_, p); }
-    HRESULT readForm(std::shared_ptr<Dispatchable>* p) const
+    [[nodiscard]] HRESULT readValue(QString* p) const { return answer(value_, p); }
+    [[nodiscard]] HRESULT readName(QString* p) const { return answer(name_, p); }
+    [[nodiscard]] HRESULT readForm(std::shared_ptr<Dispatchable>* p) const
     {
         if (!p)
             return E_POINTER;
@@ -165,7 +165,7 @@ public:
         return S_OK;
     }
 
-    HRESULT writeValue(const QString& value)
+    [[nodiscard]] HRESULT writeValue(const QString& value)
     {
         if (state_->gone)
             return E_PAGE_NOT_READY;
@@ -217,14 +217,14 @@ template <class Interface>
 class TextBoxFacet final : public Facet<Interface, PageElement>, public ConfirmedValueWriter {
 public:
     using Facet<Interface, PageElement>::Facet;
-    HRESULT get_value(QString* p) override { return this->state().readValue(p); }
-    HRESULT put_value(const QString& v) override { return this->state().writeValue(v); }
+    [[nodiscard]] HRESULT get_value(QString* p) override { return this->state().readValue(p); }
+    [[nodiscard]] HRESULT put_value(const QString& v) override { return this->state().writeValue(v); }
     void putValueConfirmed(const QString& v, WriteDone done) override
     {
         this->state().writeValueConfirmed(v, std::move(done));
     }
-    HRESULT get_name(QString* p) override { return this->state().readName(p); }
-    HRESULT get_form(std::shared_ptr<Dispatchable>* p) override { return this->state().readForm(p); }
+    [[nodiscard]] HRESULT get_name(QString* p) override { return this->state().readName(p); }
+    [[nodiscard]] HRESULT get_form(std::shared_ptr<Dispatchable>* p) override { return this->state().readForm(p); }
 };
 
 } // namespace

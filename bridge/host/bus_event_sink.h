@@ -19,15 +19,15 @@ public:
     BusEventSink(const BusEventSink&) = delete;
     BusEventSink& operator=(const BusEventSink&) = delete;
 
-    HRESULT onunload();
-    HRESULT onbeforeunload();
+    [[nodiscard]] HRESULT onunload();
+    [[nodiscard]] HRESULT onbeforeunload();
 
     const InterfaceInfo& typeInfo() const override;
 
 private:
     // Sent without waiting, as a page goes on unloading whatever its sinks do; the events still
     // arrive in the order they were fired.
-    HRESULT forward(DISPID id);
+    [[nodiscard]] HRESULT forward(DISPID id);
 
     QDBusConnection connection_;
     bus::ObjectReference sink_;

@@ -106,7 +106,7 @@ std::optional<DocumentSnapshot> documentFrom(const QJsonValue& value)
 }
 
 // The script of the entry named `entry`, as the extension names it.
-HRESULT readEntryScript(const RegistryKey& currentUser, const QString& entry, std::string& script)
+[[nodiscard]] HRESULT readEntryScript(const RegistryKey& currentUser, const QString& entry, std::string& script)
 {
     const auto path = entryScriptPath(currentUser, entry);
     if (!path.ok())

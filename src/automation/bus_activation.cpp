@@ -68,7 +68,7 @@ bool busCanStart(const QDBusConnection& connection)
     return names.isValid() && names.value().contains(serviceName());
 }
 
-HRESULT startServer(const QDBusConnection& connection, const QString& classId, std::chrono::milliseconds timeout)
+[[nodiscard]] HRESULT startServer(const QDBusConnection& connection, const QString& classId, std::chrono::milliseconds timeout)
 {
     std::string commandLine;
     const HRESULT registered = localServerCommandLine(classId, commandLine);
@@ -95,7 +95,7 @@ HRESULT startServer(const QDBusConnection& connection, const QString& classId, s
 
 } // namespace
 
-HRESULT localServerCommandLine(const QString& classId, std::string& commandLine)
+[[nodiscard]] HRESULT localServerCommandLine(const QString& classId, std::string& commandLine)
 {
     auto classesRoot = RegistryKey::openRoot(HiveRoot::ClassesRoot, KEY_READ);
     if (!classesRoot.ok())

@@ -33,7 +33,7 @@ struct Activation {
 // subkey) or a CLSID in braces: the default value of CLSID\{clsid}\LocalServer32.
 // CO_E_CLASSSTRING for a ProgID that is not registered; REGDB_E_CLASSNOTREG for a class without a
 // LocalServer32 key.
-HRESULT localServerCommandLine(const QString& classId, std::string& commandLine);
+[[nodiscard]] HRESULT localServerCommandLine(const QString& classId, std::string& commandLine);
 
 // An object of `classId` (a ProgID, versioned or not, or a CLSID in braces) from the server on
 // `connection`, starting the server first when needed. `timeout` bounds the wait for a started

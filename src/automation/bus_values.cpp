@@ -115,7 +115,7 @@ QDBusVariant toBusVariant(const Variant& value, ObjectMarshaller& marshaller, co
     }
 }
 
-HRESULT fromBusVariant(const QVariant& content, ObjectMarshaller& marshaller, Variant& value)
+[[nodiscard]] HRESULT fromBusVariant(const QVariant& content, ObjectMarshaller& marshaller, Variant& value)
 {
     switch (content.metaType().id()) {
     case QMetaType::QString: value = Variant::fromBstr(content.toString()); return S_OK;

@@ -35,7 +35,7 @@ QDBusVariant toBusVariant(const Variant& value, ObjectMarshaller& marshaller, co
 // The content of a received D-Bus variant. Besides the types above, "b" is a VARIANT_BOOL and the
 // other integer types are a long (a double when out of its range). DISP_E_TYPEMISMATCH for a
 // value that has no automation counterpart.
-HRESULT fromBusVariant(const QVariant& content, ObjectMarshaller& marshaller, Variant& value);
+[[nodiscard]] HRESULT fromBusVariant(const QVariant& content, ObjectMarshaller& marshaller, Variant& value);
 
 // A received `(so)`; nullopt when `argument` is something else.
 std::optional<ObjectReference> referenceFrom(const QVariant& argument);

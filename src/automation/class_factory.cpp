@@ -72,7 +72,7 @@ std::optional<RegisteredClass> findByProgId(QStringView progId)
         [&](const ClassInfo& info) { return sameName(info.progId) || sameName(info.versionedProgId); });
 }
 
-HRESULT instantiate(const RegisteredClass& registered, const Guid& iid, std::shared_ptr<Dispatchable>* object)
+[[nodiscard]] HRESULT instantiate(const RegisteredClass& registered, const Guid& iid, std::shared_ptr<Dispatchable>* object)
 {
     std::shared_ptr<Dispatchable> created;
     try {
@@ -117,7 +117,7 @@ ClassRegistration registerClass(const ClassInfo& info, InstanceCreator creator)
     return ClassRegistration(classTable().add(info, std::move(creator)));
 }
 
-HRESULT createInstance(const Guid& clsid, const Guid& iid, std::shared_ptr<Dispatchable>* object)
+[[nodiscard]] HRESULT createInstance(const Guid& clsid, const Guid& iid, std::shared_ptr<Dispatchable>* object)
 {
     if (!object)
         return E_POINTER;
@@ -126,7 +126,7 @@ HRESULT createInstance(const Guid& clsid, const Guid& iid, std::shared_ptr<Dispa
     return registered ? instantiate(*registered, iid, object) : REGDB_E_CLASSNOTREG;
 }
 
-HRESULT createInstance(QStringView progId, const Guid& iid, std::shared_ptr<Dispatchable>* object)
+[[nodiscard]] HRESULT createInstance(QStringView progId, const Guid& iid, std::shared_ptr<Dispatchable>* object)
 {
     if (!object)
         return E_POINTER;

@@ -49,10 +49,10 @@ ClassRegistration registerClass(const ClassInfo& info, InstanceCreator creator);
 // A new object of the class, asked for `iid`: S_OK with `object` set; REGDB_E_CLASSNOTREG for a
 // class id nobody registered; E_NOINTERFACE when the new object does not answer `iid`;
 // E_OUTOFMEMORY when the class could not make one; E_POINTER when `object` is null.
-HRESULT createInstance(const Guid& clsid, const Guid& iid, std::shared_ptr<Dispatchable>* object);
+[[nodiscard]] HRESULT createInstance(const Guid& clsid, const Guid& iid, std::shared_ptr<Dispatchable>* object);
 // The same by ProgID, versioned or not, letters compared case-insensitively as registry key names
 // are. An unknown ProgID gives CO_E_CLASSSTRING, as the original's ProgID lookup does.
-HRESULT createInstance(QStringView progId, const Guid& iid, std::shared_ptr<Dispatchable>* object);
+[[nodiscard]] HRESULT createInstance(QStringView progId, const Guid& iid, std::shared_ptr<Dispatchable>* object);
 
 // The registered class's type information; null when none is registered.
 const ClassInfo* findClass(const Guid& clsid);

@@ -27,7 +27,7 @@ class IConnectionPointContainer : public Dispatchable {
 public:
     // The connection point (an IConnectionPoint) for the events interface `riid`; null and
     // CONNECT_E_NOCONNECTION when the object is no source of it.
-    virtual HRESULT FindConnectionPoint(const Guid& riid, std::shared_ptr<Dispatchable>* ppCP) = 0;
+    [[nodiscard]] virtual HRESULT FindConnectionPoint(const Guid& riid, std::shared_ptr<Dispatchable>* ppCP) = 0;
 
     const InterfaceInfo& typeInfo() const override;
     static const InterfaceInfo& interfaceInfo();
@@ -36,8 +36,8 @@ public:
 class IConnectionPoint : public Dispatchable {
 public:
     // The cookie is the original DWORD, carried as a long; a connection's cookie is never 0.
-    virtual HRESULT Advise(const std::shared_ptr<Dispatchable>& pUnkSink, std::int32_t* pdwCookie) = 0;
-    virtual HRESULT Unadvise(std::int32_t dwCookie) = 0;
+    [[nodiscard]] virtual HRESULT Advise(const std::shared_ptr<Dispatchable>& pUnkSink, std::int32_t* pdwCookie) = 0;
+    [[nodiscard]] virtual HRESULT Unadvise(std::int32_t dwCookie) = 0;
 
     const InterfaceInfo& typeInfo() const override;
     static const InterfaceInfo& interfaceInfo();

@@ -19,9 +19,9 @@ public:
 
     // E_POINTER for a null sink or cookie pointer; CONNECT_E_CANNOTCONNECT when the sink does not
     // answer IID_IDispatch. The sink is held until it is unadvised. Cookies count up from 1.
-    HRESULT Advise(const std::shared_ptr<Dispatchable>& pUnkSink, std::int32_t* pdwCookie) override;
+    [[nodiscard]] HRESULT Advise(const std::shared_ptr<Dispatchable>& pUnkSink, std::int32_t* pdwCookie) override;
     // CONNECT_E_NOCONNECTION for a cookie that is not advised (any more).
-    HRESULT Unadvise(std::int32_t dwCookie) override;
+    [[nodiscard]] HRESULT Unadvise(std::int32_t dwCookie) override;
 
     const Guid& eventsInterface() const { return eventsInterface_; }
     std::size_t sinkCount() const { return connections_.size(); }

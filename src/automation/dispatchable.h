@@ -50,12 +50,12 @@ public:
     // of the interface exists, the answer is an object of that class. The default answers the
     // object's own interface, IID_IDispatch and IID_IUnknown with the object itself; an object with
     // several interfaces answers with its facets (facets.h), a proxy by asking the remote side.
-    virtual HRESULT QueryInterface(const Guid& iid, std::shared_ptr<Dispatchable>* object);
+    [[nodiscard]] virtual HRESULT QueryInterface(const Guid& iid, std::shared_ptr<Dispatchable>* object);
 
     // Letters compared case-insensitively. DISP_E_UNKNOWNNAME when no member has that name.
     // Both this and Invoke read typeInfo(); a proxy of an object in another process overrides
     // them to ask that object, whose table only it knows.
-    virtual HRESULT GetIDsOfNames(QStringView name, DISPID& id) const;
+    [[nodiscard]] virtual HRESULT GetIDsOfNames(QStringView name, DISPID& id) const;
 
     // `args` in natural order, first parameter first; a property put takes the new value as its
     // only argument. `result` (may be null) is emptied, then receives the [out, retval] value.
@@ -63,10 +63,10 @@ public:
     // DISP_E_BADPARAMCOUNT: not exactly as many arguments as parameters.
     // DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW: an argument does not convert to its parameter's type.
     // Otherwise the member's own result.
-    virtual HRESULT Invoke(DISPID id, DispatchFlags flags, std::span<const Variant> args, Variant* result);
+    [[nodiscard]] virtual HRESULT Invoke(DISPID id, DispatchFlags flags, std::span<const Variant> args, Variant* result);
 
     // GetIDsOfNames, then Invoke: how a caller that knows only names (the bus) reaches a member.
-    HRESULT invokeByName(QStringView name, DispatchFlags flags, std::span<const Variant> args, Variant* result);
+    [[nodiscard]] HRESULT invokeByName(QStringView name, DispatchFlags flags, std::span<const Variant> args, Variant* result);
 
 protected:
     Dispatchable() = default;

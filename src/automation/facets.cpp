@@ -30,7 +30,8 @@ HRESULT FacetedObject::queryFacet(const Guid& iid, std::shared_ptr<Dispatchable>
 std::shared_ptr<Dispatchable> FacetedObject::identity()
 {
     std::shared_ptr<Dispatchable> canonical;
-    queryFacet(IID_IUnknown, &canonical);
+    // Every faceted object answers IUnknown; a failure leaves `canonical` null, which callers see.
+    ignoreResult(queryFacet(IID_IUnknown, &canonical));
     return canonical;
 }
 

@@ -36,7 +36,7 @@ public:
 
     // The facet for `iid`, with the results of Dispatchable::QueryInterface. The object must be
     // owned by a shared_ptr.
-    HRESULT queryFacet(const Guid& iid, std::shared_ptr<Dispatchable>* object);
+    [[nodiscard]] HRESULT queryFacet(const Guid& iid, std::shared_ptr<Dispatchable>* object);
 
     // The canonical facet: what IID_IUnknown answers, and how the object is handed to a caller.
     std::shared_ptr<Dispatchable> identity();
@@ -67,7 +67,7 @@ class Facet : public Interface {
 public:
     explicit Facet(std::shared_ptr<State> state) : state_(std::move(state)) {}
 
-    HRESULT QueryInterface(const Guid& iid, std::shared_ptr<Dispatchable>* object) final
+    [[nodiscard]] HRESULT QueryInterface(const Guid& iid, std::shared_ptr<Dispatchable>* object) final
     {
         return state_->queryFacet(iid, object);
     }

@@ -35,7 +35,7 @@ public:
     }
 
     // On the caller's thread: the call's result, E_ABORT when `stop` came first.
-    HRESULT await(const StopEvent& stop)
+    [[nodiscard]] HRESULT await(const StopEvent& stop)
     {
         pollfd waits[] = {{finished_.fd(), POLLIN, 0}, {stop.fd(), POLLIN, 0}};
         while (poll(waits, 2, -1) < 0) {
@@ -49,7 +49,7 @@ private:
     enum class Phase { Queued, Running, Finished, Abandoned };
 
     // A result that arrived together with the stop is still the call's result.
-    HRESULT abandon(HRESULT reason)
+    [[nodiscard]] HRESULT abandon(HRESULT reason)
     {
         const std::lock_guard lock(mutex_);
         if (phase_ == Phase::Finished)
@@ -95,7 +95,7 @@ bool isMainThread()
     return application && QThread::currentThread() == application->thread();
 }
 
-HRESULT callOnMainThread(std::function<HRESULT()> call, const StopEvent& stop)
+[[nodiscard]] HRESULT callOnMainThread(std::function<HRESULT()> call, const StopEvent& stop)
 {
     QCoreApplication* application = QCoreApplication::instance();
     if (!application)

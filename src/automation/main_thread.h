@@ -27,6 +27,6 @@ bool isMainThread();
 // worker that waits for the main thread. Once `stop` is set no call is begun, and a call that was
 // abandoned while still queued does not run at all; one that had already begun runs to its end
 // with its result discarded. `call` must therefore own what it uses (capture by value).
-HRESULT callOnMainThread(std::function<HRESULT()> call, const StopEvent& stop);
+[[nodiscard]] HRESULT callOnMainThread(std::function<HRESULT()> call, const StopEvent& stop);
 
 } // namespace quillbrook

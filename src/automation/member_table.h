@@ -122,7 +122,7 @@ struct Signature<HRESULT (C::*)(Args...)> {
 };
 
 template <auto Member, class Sig, std::size_t... I>
-HRESULT callWithArguments(typename Sig::Class& self, [[maybe_unused]] std::span<const Variant> args,
+[[nodiscard]] HRESULT callWithArguments(typename Sig::Class& self, [[maybe_unused]] std::span<const Variant> args,
                           [[maybe_unused]] Variant* result, std::index_sequence<I...>)
 {
     if constexpr (Sig::hasRetval) {
@@ -137,7 +137,7 @@ HRESULT callWithArguments(typename Sig::Class& self, [[maybe_unused]] std::span<
 }
 
 template <auto Member>
-HRESULT callMember(Dispatchable& target, std::span<const Variant> args, Variant* result)
+[[nodiscard]] HRESULT callMember(Dispatchable& target, std::span<const Variant> args, Variant* result)
 {
     using Sig = Signature<decltype(Member)>;
     auto* self = dynamic_cast<typename Sig::Class*>(&target);

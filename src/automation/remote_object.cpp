@@ -52,7 +52,7 @@ RemoteInterfaceTable& remoteInterfaces()
     return table;
 }
 
-HRESULT errorResult(const QDBusMessage& reply)
+[[nodiscard]] HRESULT errorResult(const QDBusMessage& reply)
 {
     const QString name = reply.errorName();
     if (name == QLatin1String(kHresultErrorName))

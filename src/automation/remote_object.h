@@ -39,7 +39,7 @@ public:
     QDBusMessage call(const QString& busInterface, const QString& method, const QVariantList& arguments = {}) const;
     // The HRESULT of a reply whose first argument is one, or the failure of a reply that is an
     // error (RPC_E_DISCONNECTED when the peer is gone).
-    static HRESULT resultOf(const QDBusMessage& reply);
+    [[nodiscard]] static HRESULT resultOf(const QDBusMessage& reply);
 
     // An object as a `(so)` argument of a call on this remote object (held for its process), and
     // a `(so)` of its replies as an object.

@@ -87,7 +87,7 @@ bool parseNumber(const QString& text, double& number)
 }
 
 // The numeric value of `value` before it is narrowed to the target type.
-HRESULT numericValue(const Variant& value, double& number)
+[[nodiscard]] HRESULT numericValue(const Variant& value, double& number)
 {
     switch (value.type()) {
     case VT_EMPTY: number = 0.0; return S_OK;
@@ -102,7 +102,7 @@ HRESULT numericValue(const Variant& value, double& number)
 
 // Rounds half to even, as the original's conversions from floating point do.
 template <class Integer>
-HRESULT toInteger(const Variant& value, Integer& result)
+[[nodiscard]] HRESULT toInteger(const Variant& value, Integer& result)
 {
     double number = 0.0;
     if (const HRESULT hr = numericValue(value, number); FAILED(hr))
@@ -114,7 +114,7 @@ HRESULT toInteger(const Variant& value, Integer& result)
     return S_OK;
 }
 
-HRESULT toBool(const Variant& value, VARIANT_BOOL& result)
+[[nodiscard]] HRESULT toBool(const Variant& value, VARIANT_BOOL& result)
 {
     if (value.type() == VT_BOOL) {
         result = value.boolVal();
@@ -138,7 +138,7 @@ HRESULT toBool(const Variant& value, VARIANT_BOOL& result)
     return S_OK;
 }
 
-HRESULT toBstr(const Variant& value, QString& result)
+[[nodiscard]] HRESULT toBstr(const Variant& value, QString& result)
 {
     switch (value.type()) {
     case VT_BSTR: result = value.bstr(); return S_OK;
@@ -153,7 +153,7 @@ HRESULT toBstr(const Variant& value, QString& result)
 
 } // namespace
 
-HRESULT coerceVariant(const Variant& value, VarType type, Variant& coerced)
+[[nodiscard]] HRESULT coerceVariant(const Variant& value, VarType type, Variant& coerced)
 {
     HRESULT hr = S_OK;
     switch (type) {

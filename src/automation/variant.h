@@ -72,7 +72,7 @@ private:
 
 // Converts `value` to `type` as the original dispatch converts an argument to its parameter's
 // type. S_OK with `coerced` set, or DISP_E_TYPEMISMATCH / DISP_E_OVERFLOW with `coerced` untouched.
-HRESULT coerceVariant(const Variant& value, VarType type, Variant& coerced);
+[[nodiscard]] HRESULT coerceVariant(const Variant& value, VarType type, Variant& coerced);
 
 // "VT_BSTR \"text\"", "VT_NULL", ...: for logs and test messages.
 std::string describe(const Variant& value);

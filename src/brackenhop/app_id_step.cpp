@@ -12,7 +12,7 @@ constexpr char kProgramFileName[] = "brackenhop";
 
 // The original carried no script for this step and so reported a failure after a successful
 // uninstallation; an uninstaller must see success when its work is done, so the entry is real.
-HRESULT registerAppId(RegistryKey& classes)
+[[nodiscard]] HRESULT registerAppId(RegistryKey& classes)
 {
     const std::string id = kBrackenhopAppId.toString();
     auto idKey = classes.createSubKey("AppID\\" + id, KEY_WRITE);
@@ -26,7 +26,7 @@ HRESULT registerAppId(RegistryKey& classes)
     return HRESULT_FROM_WIN32(fileKey.value().setValue("AppID", REG_SZ, id));
 }
 
-HRESULT unregisterAppId(RegistryKey& classes)
+[[nodiscard]] HRESULT unregisterAppId(RegistryKey& classes)
 {
     for (const std::string& key : {"AppID\\" + kBrackenhopAppId.toString(), std::string("AppID\\") + kProgramFileName}) {
         const Win32Error error = classes.deleteTree(key);
@@ -38,7 +38,7 @@ HRESULT unregisterAppId(RegistryKey& classes)
 
 } // namespace
 
-HRESULT updateAppIdRegistration(bool registering)
+[[nodiscard]] HRESULT updateAppIdRegistration(bool registering)
 {
     auto classes = RegistryKey::openRoot(HiveRoot::ClassesRoot);
     if (!classes.ok())

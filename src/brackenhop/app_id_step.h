@@ -13,6 +13,6 @@ inline constexpr Guid kBrackenhopAppId = *Guid::parse("{619F3437-4718-4B28-8848-
 
 // Registering writes AppID\{id} (default value "Brackenhop") and AppID\brackenhop (value "AppID"
 // naming the id); unregistering removes both keys. S_OK, or the hive's failure.
-HRESULT updateAppIdRegistration(bool registering);
+[[nodiscard]] HRESULT updateAppIdRegistration(bool registering);
 
 } // namespace quillbrook

@@ -20,7 +20,7 @@ QDBusMessage callOn(const bus::ObjectReference& object, const QString& interface
 
 } // namespace
 
-HRESULT openMenuItemsDialog(QDBusConnection connection)
+[[nodiscard]] HRESULT openMenuItemsDialog(QDBusConnection connection)
 {
     const bus::Activation service = bus::activate(connection, QStringLiteral("Quillbrook.Service"));
     if (FAILED(service.result))

@@ -11,6 +11,6 @@ namespace quillbrook {
 // Returns when the user has closed the dialog. The activation's failure when the object cannot
 // be created (nothing is shown then); otherwise S_OK, whatever ShowMenuDialog answered. Needs a
 // QCoreApplication.
-HRESULT openMenuItemsDialog(QDBusConnection connection);
+[[nodiscard]] HRESULT openMenuItemsDialog(QDBusConnection connection);
 
 } // namespace quillbrook

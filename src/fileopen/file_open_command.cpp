@@ -57,7 +57,8 @@ HRESULT CFileOpenService::OpenFile(const std::shared_ptr<Dispatchable>& TextArea
         return hr;
     GlobalSettings& settings = globalSettings();
     settings.LastOpenedFile = path;
-    settings.Save(std::string());
+    // The file is open in the page either way; a folder not remembered is only asked for again.
+    ignoreResult(settings.Save(std::string()));
     openingFile_ = toWide(path);
     return S_OK;
 }
@@ -85,7 +86,8 @@ HRESULT CFileOpenService::chooseFile(std::string& path, std::int32_t& codePage)
         return S_FALSE;
     if (offerEncodings) {
         settings.FileOpenCodePage = chosen;
-        settings.Save(std::string());
+        // The chosen encoding is used all the same; one not remembered is offered again next time.
+        ignoreResult(settings.Save(std::string()));
     }
     path = request.Path;
     codePage = offerEncodings ? chosen : code_page::Default;

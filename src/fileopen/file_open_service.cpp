@@ -20,7 +20,7 @@ QString copied(const QString& value)
     return nul == 0 ? QString(QLatin1String("")) : value.left(nul);
 }
 
-HRESULT getString(const QString& stored, QString* value)
+[[nodiscard]] HRESULT getString(const QString& stored, QString* value)
 {
     if (!value)
         return E_POINTER;
@@ -82,9 +82,11 @@ HRESULT CFileOpenService::put_Registered(VARIANT_BOOL value)
         return S_OK;
     }
     menuExtKey_.SelectItem(std::string());
-    menuExtKey_.OpenKey();
+    // Removing an entry that is not there, or from a hive that cannot be opened, leaves nothing to
+    // undo: the menu shows no Open File entry either way.
+    ignoreResult(menuExtKey_.OpenKey());
     if (auto root = RegistryKey::openRoot(HiveRoot::CurrentUser); root.ok())
-        root.value().deleteSubKey(entryPath());
+        ignoreResult(root.value().deleteSubKey(entryPath()));
     menuExtKey_.CloseKey();
     return S_OK;
 }

@@ -23,13 +23,13 @@ public:
     CFileOpenService();
     ~CFileOpenService() override;
 
-    HRESULT get_Registered(VARIANT_BOOL* value) override;
-    HRESULT put_Registered(VARIANT_BOOL value) override;
-    HRESULT get_Extensions(QString* value) override;
-    HRESULT put_Extensions(const QString& value) override;
-    HRESULT get_OpeningFile(QString* value) override;
-    HRESULT put_OpeningFile(const QString& value) override;
-    HRESULT OpenFile(const std::shared_ptr<Dispatchable>& TextAreaElement) override;
+    [[nodiscard]] HRESULT get_Registered(VARIANT_BOOL* value) override;
+    [[nodiscard]] HRESULT put_Registered(VARIANT_BOOL value) override;
+    [[nodiscard]] HRESULT get_Extensions(QString* value) override;
+    [[nodiscard]] HRESULT put_Extensions(const QString& value) override;
+    [[nodiscard]] HRESULT get_OpeningFile(QString* value) override;
+    [[nodiscard]] HRESULT put_OpeningFile(const QString& value) override;
+    [[nodiscard]] HRESULT OpenFile(const std::shared_ptr<Dispatchable>& TextAreaElement) override;
 
     // The path that the menu entry's default value holds: "OpenFile.htm" in the program's folder.
     static std::string scriptPath();
@@ -37,9 +37,9 @@ public:
 private:
     // S_OK with `path` and `codePage` (the encoding to read the file in) when the user picked a
     // file, S_FALSE when the dialog was cancelled.
-    HRESULT chooseFile(std::string& path, std::int32_t& codePage);
+    [[nodiscard]] HRESULT chooseFile(std::string& path, std::int32_t& codePage);
     // The text of the file at `path` in `codePage`, or the failure of opening or reading it.
-    static HRESULT readText(const std::string& path, std::int32_t codePage, QString& text);
+    [[nodiscard]] static HRESULT readText(const std::string& path, std::int32_t codePage, QString& text);
 
     ModuleLock moduleLock_;
     // The browser's per-user context-menu key; the command's entry is its sub-key.

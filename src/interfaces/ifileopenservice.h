@@ -16,13 +16,13 @@ inline constexpr Guid DIID__IFileOpenServiceEvents = *Guid::parse("{3360FC3F-980
 
 class IFileOpenService : public Dispatchable {
 public:
-    virtual HRESULT get_Registered(VARIANT_BOOL* value) = 0;
-    virtual HRESULT put_Registered(VARIANT_BOOL value) = 0;
-    virtual HRESULT get_Extensions(QString* value) = 0;
-    virtual HRESULT put_Extensions(const QString& value) = 0;
-    virtual HRESULT get_OpeningFile(QString* value) = 0;
-    virtual HRESULT put_OpeningFile(const QString& value) = 0;
-    virtual HRESULT OpenFile(const std::shared_ptr<Dispatchable>& TextAreaElement) = 0;
+    [[nodiscard]] virtual HRESULT get_Registered(VARIANT_BOOL* value) = 0;
+    [[nodiscard]] virtual HRESULT put_Registered(VARIANT_BOOL value) = 0;
+    [[nodiscard]] virtual HRESULT get_Extensions(QString* value) = 0;
+    [[nodiscard]] virtual HRESULT put_Extensions(const QString& value) = 0;
+    [[nodiscard]] virtual HRESULT get_OpeningFile(QString* value) = 0;
+    [[nodiscard]] virtual HRESULT put_OpeningFile(const QString& value) = 0;
+    [[nodiscard]] virtual HRESULT OpenFile(const std::shared_ptr<Dispatchable>& TextAreaElement) = 0;
 
     const InterfaceInfo& typeInfo() const override;
 

@@ -16,10 +16,10 @@ inline constexpr Guid IID_IHTMLDocument2 = *Guid::parse("{332C4425-26CB-11D0-B48
 class IHTMLDocument2 : public Dispatchable {
 public:
     // A page without a title string answers the null string, which is not the empty title.
-    virtual HRESULT get_title(QString* p) = 0;
-    virtual HRESULT get_URL(QString* p) = 0;
+    [[nodiscard]] virtual HRESULT get_title(QString* p) = 0;
+    [[nodiscard]] virtual HRESULT get_URL(QString* p) = 0;
     // The page's window, which answers IConnectionPointContainer.
-    virtual HRESULT get_parentWindow(std::shared_ptr<Dispatchable>* p) = 0;
+    [[nodiscard]] virtual HRESULT get_parentWindow(std::shared_ptr<Dispatchable>* p) = 0;
 
     const InterfaceInfo& typeInfo() const override;
     static const InterfaceInfo& interfaceInfo();

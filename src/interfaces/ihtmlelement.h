@@ -15,7 +15,7 @@ inline constexpr Guid IID_IHTMLElement = *Guid::parse("{3050F1FF-98B5-11CF-BB82-
 class IHTMLElement : public Dispatchable {
 public:
     // The page's document, which answers IHTMLDocument2.
-    virtual HRESULT get_document(std::shared_ptr<Dispatchable>* p) = 0;
+    [[nodiscard]] virtual HRESULT get_document(std::shared_ptr<Dispatchable>* p) = 0;
 
     const InterfaceInfo& typeInfo() const override;
     static const InterfaceInfo& interfaceInfo();

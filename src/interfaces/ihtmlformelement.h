@@ -13,7 +13,7 @@ inline constexpr Guid IID_IHTMLFormElement = *Guid::parse("{3050F1F7-98B5-11CF-B
 
 class IHTMLFormElement : public Dispatchable {
 public:
-    virtual HRESULT get_name(QString* p) = 0;
+    [[nodiscard]] virtual HRESULT get_name(QString* p) = 0;
 
     const InterfaceInfo& typeInfo() const override;
     static const InterfaceInfo& interfaceInfo();

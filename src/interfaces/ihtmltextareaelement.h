@@ -16,11 +16,11 @@ inline constexpr Guid IID_IHTMLTextAreaElement = *Guid::parse("{3050F2AA-98B5-11
 class IHTMLTextAreaElement : public Dispatchable {
 public:
     // The whole text; put replaces all of it. A null string is an empty text.
-    virtual HRESULT get_value(QString* p) = 0;
-    virtual HRESULT put_value(const QString& v) = 0;
-    virtual HRESULT get_name(QString* p) = 0;
+    [[nodiscard]] virtual HRESULT get_value(QString* p) = 0;
+    [[nodiscard]] virtual HRESULT put_value(const QString& v) = 0;
+    [[nodiscard]] virtual HRESULT get_name(QString* p) = 0;
     // The containing form (an IHTMLFormElement); null outside any form.
-    virtual HRESULT get_form(std::shared_ptr<Dispatchable>* p) = 0;
+    [[nodiscard]] virtual HRESULT get_form(std::shared_ptr<Dispatchable>* p) = 0;
 
     const InterfaceInfo& typeInfo() const override;
     static const InterfaceInfo& interfaceInfo();

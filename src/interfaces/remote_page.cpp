@@ -16,7 +16,7 @@ using bus::RemoteObject;
 
 // The HRESULT of a reply. A successful reply whose arguments are not `signature` comes from a peer
 // that does not keep to the contract; its values cannot be trusted.
-HRESULT resultOf(const QDBusMessage& reply, const char* signature)
+[[nodiscard]] HRESULT resultOf(const QDBusMessage& reply, const char* signature)
 {
     const HRESULT hr = RemoteObject::resultOf(reply);
     if (FAILED(hr))
@@ -38,12 +38,12 @@ public:
         return object_.call(interface_, QString::fromLatin1(method), arguments);
     }
 
-    HRESULT result(const char* method, const QVariantList& arguments) const
+    [[nodiscard]] HRESULT result(const char* method, const QVariantList& arguments) const
     {
         return resultOf(call(method, arguments), "i");
     }
 
-    HRESULT readText(const char* method, QString* p) const
+    [[nodiscard]] HRESULT readText(const char* method, QString* p) const
     {
         if (!p)
             return E_POINTER;
@@ -58,7 +58,7 @@ public:
         return hr;
     }
 
-    HRESULT readObject(const char* method, std::shared_ptr<Dispatchable>* p, const QVariantList& arguments = {}) const
+    [[nodiscard]] HRESULT readObject(const char* method, std::shared_ptr<Dispatchable>* p, const QVariantList& arguments = {}) const
     {
         if (!p)
             return E_POINTER;
@@ -89,15 +89,15 @@ protected:
 class RemoteElement final : public RemoteFacet<IHTMLElement> {
 public:
     using RemoteFacet::RemoteFacet;
-    HRESULT get_document(std::shared_ptr<Dispatchable>* p) override { return remote().readObject("get_document", p); }
+    [[nodiscard]] HRESULT get_document(std::shared_ptr<Dispatchable>* p) override { return remote().readObject("get_document", p); }
 };
 
 class RemoteDocument final : public RemoteFacet<IHTMLDocument2> {
 public:
     using RemoteFacet::RemoteFacet;
-    HRESULT get_title(QString* p) override { return remote().readText("get_title", p); }
-    HRESULT get_URL(QString* p) override { return remote().readText("get_URL", p); }
-    HRESULT get_parentWindow(std::shared_ptr<Dispatchable>* p) override
+    [[nodiscard]] HRESULT get_title(QString* p) override { return remote().readText("get_title", p); }
+    [[nodiscard]] HRESULT get_URL(QString* p) override { return remote().readText("get_URL", p); }
+    [[nodiscard]] HRESULT get_parentWindow(std::shared_ptr<Dispatchable>* p) override
     {
         return remote().readObject("get_parentWindow", p);
     }
@@ -108,22 +108,22 @@ template <class Interface>
 class RemoteTextBox final : public RemoteFacet<Interface> {
 public:
     using RemoteFacet<Interface>::RemoteFacet;
-    HRESULT get_value(QString* p) override { return this->remote().readText("get_value", p); }
-    HRESULT put_value(const QString& v) override { return this->remote().result("put_value", {v}); }
-    HRESULT get_name(QString* p) override { return this->remote().readText("get_name", p); }
-    HRESULT get_form(std::shared_ptr<Dispatchable>* p) override { return this->remote().readObject("get_form", p); }
+    [[nodiscard]] HRESULT get_value(QString* p) override { return this->remote().readText("get_value", p); }
+    [[nodiscard]] HRESULT put_value(const QString& v) override { return this->remote().result("put_value", {v}); }
+    [[nodiscard]] HRESULT get_name(QString* p) override { return this->remote().readText("get_name", p); }
+    [[nodiscard]] HRESULT get_form(std::shared_ptr<Dispatchable>* p) override { return this->remote().readObject("get_form", p); }
 };
 
 class RemoteForm final : public RemoteFacet<IHTMLFormElement> {
 public:
     using RemoteFacet::RemoteFacet;
-    HRESULT get_name(QString* p) override { return remote().readText("get_name", p); }
+    [[nodiscard]] HRESULT get_name(QString* p) override { return remote().readText("get_name", p); }
 };
 
 class RemoteConnectionPointContainer final : public RemoteFacet<IConnectionPointContainer> {
 public:
     using RemoteFacet::RemoteFacet;
-    HRESULT FindConnectionPoint(const Guid& riid, std::shared_ptr<Dispatchable>* ppCP) override
+    [[nodiscard]] HRESULT FindConnectionPoint(const Guid& riid, std::shared_ptr<Dispatchable>* ppCP) override
     {
         return remote().readObject("FindConnectionPoint", ppCP, {QString::fromStdString(riid.toString())});
     }
@@ -133,7 +133,7 @@ class RemoteConnectionPoint final : public RemoteFacet<IConnectionPoint> {
 public:
     using RemoteFacet::RemoteFacet;
 
-    HRESULT Advise(const std::shared_ptr<Dispatchable>& pUnkSink, std::int32_t* pdwCookie) override
+    [[nodiscard]] HRESULT Advise(const std::shared_ptr<Dispatchable>& pUnkSink, std::int32_t* pdwCookie) override
     {
         if (!pdwCookie)
             return E_POINTER;
@@ -148,7 +148,7 @@ public:
         return hr;
     }
 
-    HRESULT Unadvise(std::int32_t dwCookie) override
+    [[nodiscard]] HRESULT Unadvise(std::int32_t dwCookie) override
     {
         return remote().result("Unadvise", {static_cast<uint>(dwCookie)});
     }

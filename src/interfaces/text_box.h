@@ -25,10 +25,10 @@ public:
     // The interface the element answered, as an object; null when none.
     std::shared_ptr<Dispatchable> object() const;
 
-    HRESULT get_value(QString* p) const;
-    HRESULT put_value(const QString& v) const;
-    HRESULT get_name(QString* p) const;
-    HRESULT get_form(std::shared_ptr<Dispatchable>* p) const;
+    [[nodiscard]] HRESULT get_value(QString* p) const;
+    [[nodiscard]] HRESULT put_value(const QString& v) const;
+    [[nodiscard]] HRESULT get_name(QString* p) const;
+    [[nodiscard]] HRESULT get_form(std::shared_ptr<Dispatchable>* p) const;
 
 private:
     std::shared_ptr<IHTMLTextAreaElement> textArea_;

@@ -79,7 +79,7 @@ FileDialogOptions fileDialogSpec(const FileDialogRequest& request)
 
 } // namespace
 
-HRESULT BrowseForFile(WindowId owner, FileDialogRequest& request, const TargetControlWriter& writeTargetControl)
+[[nodiscard]] HRESULT BrowseForFile(WindowId owner, FileDialogRequest& request, const TargetControlWriter& writeTargetControl)
 {
     std::optional<std::string> chosen = modalInteractions().fileDialog(owner, fileDialogSpec(request));
     if (!chosen)

@@ -35,9 +35,9 @@ public:
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-    Win32Error openError() const { return openError_; }
+    [[nodiscard]] Win32Error openError() const { return openError_; }
 
-    Win32Error write(std::string_view data)
+    [[nodiscard]] Win32Error write(std::string_view data)
     {
         if (const Win32Error error = writeAll(file_.get(), data, path_))
             return error;
@@ -45,7 +45,7 @@ public:
         return ::fsync(file_.get()) == 0 ? ERROR_SUCCESS : win32ErrorFromErrno(errno, path_);
     }
 
-    Win32Error renameOver(const std::string& target)
+    [[nodiscard]] Win32Error renameOver(const std::string& target)
     {
         if (::rename(path_.c_str(), target.c_str()) != 0)
             return win32ErrorFromErrno(errno, target);
@@ -73,7 +73,7 @@ private:
 
 } // namespace
 
-Win32Error readUpTo(int fd, std::size_t size, std::string& data, const std::string& path)
+[[nodiscard]] Win32Error readUpTo(int fd, std::size_t size, std::string& data, const std::string& path)
 {
     try {
         data.resize(size);
@@ -99,7 +99,7 @@ Win32Error readUpTo(int fd, std::size_t size, std::string& data, const std::stri
     return ERROR_SUCCESS;
 }
 
-Win32Error writeAll(int fd, std::string_view data, const std::string& path)
+[[nodiscard]] Win32Error writeAll(int fd, std::string_view data, const std::string& path)
 {
     while (!data.empty()) {
         const ssize_t written = ::write(fd, data.data(), data.size());
@@ -128,7 +128,7 @@ Win32Result<std::string> readRegularFile(const std::string& path, std::size_t li
     return data;
 }
 
-Win32Error replaceRegularFile(const std::string& path, std::string_view data)
+[[nodiscard]] Win32Error replaceRegularFile(const std::string& path, std::string_view data)
 {
     struct stat status {};
     if (::lstat(path.c_str(), &status) == 0) {

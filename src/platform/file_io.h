@@ -17,9 +17,9 @@ inline constexpr HRESULT kFileTooLarge = static_cast<HRESULT>(0x80070065u);
 
 // Reads up to `size` bytes into `data`, fewer when the file ends first. The error of a failed read
 // names `path` for the Win32 code; a buffer that cannot be had is ERROR_OUTOFMEMORY.
-Win32Error readUpTo(int fd, std::size_t size, std::string& data, const std::string& path);
+[[nodiscard]] Win32Error readUpTo(int fd, std::size_t size, std::string& data, const std::string& path);
 // Writes all of `data`.
-Win32Error writeAll(int fd, std::string_view data, const std::string& path);
+[[nodiscard]] Win32Error writeAll(int fd, std::string_view data, const std::string& path);
 // The whole of the regular file at `path`, at most `limit` bytes of it; a link is not followed
 // (the error of ELOOP) and anything but a regular file is
 // ERROR_FILE_NOT_FOUND.
@@ -29,6 +29,6 @@ Win32Result<std::string> readRegularFile(const std::string& path, std::size_t li
 // all written, and whatever else has a hold on the old file (another link, an editor) never sees
 // the new. A link at `path` is refused and left as it is (the error of ELOOP), never written
 // through; anything else there that is no regular file is ERROR_ACCESS_DENIED.
-Win32Error replaceRegularFile(const std::string& path, std::string_view data);
+[[nodiscard]] Win32Error replaceRegularFile(const std::string& path, std::string_view data);
 
 } // namespace quillbrook

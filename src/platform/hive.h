@@ -120,24 +120,24 @@ public:
     bool valueExists(std::string_view name) const;
     // Sets (creates or replaces) a value; a replaced value keeps its name's case and its place in
     // the enumeration. Needs KEY_SET_VALUE.
-    Win32Error setValue(std::string_view name, RegistryType type, std::string_view data);
+    [[nodiscard]] Win32Error setValue(std::string_view name, RegistryType type, std::string_view data);
     // Needs KEY_SET_VALUE. Missing value: ERROR_FILE_NOT_FOUND.
-    Win32Error deleteValue(std::string_view name);
+    [[nodiscard]] Win32Error deleteValue(std::string_view name);
 
     // A DWORD as the original platform reads one into a 4-byte buffer: the value's type is not
     // examined, shorter data fills the low-order bytes of 0, longer data is ERROR_MORE_DATA.
     // `value` is set only on success. Needs KEY_QUERY_VALUE.
-    Win32Error readDword(std::string_view name, std::uint32_t& value) const;
+    [[nodiscard]] Win32Error readDword(std::string_view name, std::uint32_t& value) const;
     // Sets a REG_DWORD of 4 bytes, low-order byte first. Needs KEY_SET_VALUE.
-    Win32Error writeDword(std::string_view name, std::uint32_t value);
+    [[nodiscard]] Win32Error writeDword(std::string_view name, std::uint32_t value);
 
     // Deletes the key at `path` below this key, with its values; fails with ERROR_ACCESS_DENIED
     // when that key has subkeys, ERROR_FILE_NOT_FOUND when it does not exist. A root cannot be
     // deleted.
-    Win32Error deleteSubKey(std::string_view path);
+    [[nodiscard]] Win32Error deleteSubKey(std::string_view path);
     // Deletes the key at `path` with everything below it, in one transaction. An empty path
     // deletes everything below this key (its subkeys and values) but keeps the key itself.
-    Win32Error deleteTree(std::string_view path);
+    [[nodiscard]] Win32Error deleteTree(std::string_view path);
 
     // Begins a transaction on this key's connection to the hive. ERROR_INVALID_HANDLE when the key
     // is closed, ERROR_KEY_DELETED when it was deleted; ERROR_LOCK_VIOLATION when another process holds the hive's write lock for longer
@@ -147,7 +147,7 @@ public:
 private:
     RegistryKey(std::shared_ptr<HiveBackend> hive, std::int64_t id, RegistryAccess access, std::string fullName);
     // ERROR_INVALID_HANDLE when closed, ERROR_ACCESS_DENIED without the rights `needed`.
-    Win32Error usable(RegistryAccess needed) const;
+    [[nodiscard]] Win32Error usable(RegistryAccess needed) const;
 
     std::shared_ptr<HiveBackend> hive_;
     std::int64_t id_ = 0;
@@ -179,7 +179,7 @@ public:
     // Ends the transaction keeping its changes. When that fails, or a failure (a full disk, say)
     // has ended the whole transaction already, everything is rolled back and the failure returned.
     // ERROR_INVALID_HANDLE when the transaction is not active.
-    Win32Error commit();
+    [[nodiscard]] Win32Error commit();
     // Ends the transaction undoing its changes; does nothing when it is not active.
     void rollBack();
 

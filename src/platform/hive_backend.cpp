@@ -67,7 +67,7 @@ struct StatementFinalize {
 };
 using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalize>;
 
-Win32Error win32FromErrno(int err)
+[[nodiscard]] Win32Error win32FromErrno(int err)
 {
     return err == EACCES || err == EPERM || err == EROFS ? ERROR_ACCESS_DENIED : ERROR_CANTOPEN;
 }
@@ -94,7 +94,7 @@ private:
     FileDescriptor fd_;
 };
 
-Win32Error checkFileKind(const std::filesystem::path& file)
+[[nodiscard]] Win32Error checkFileKind(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -109,7 +109,7 @@ Win32Error checkFileKind(const std::filesystem::path& file)
 }
 
 // `writing` tells whether the failed operation was a change, for the codes that only say "I/O".
-Win32Error win32FromSqlite(int rc, bool writing)
+[[nodiscard]] Win32Error win32FromSqlite(int rc, bool writing)
 {
     switch (rc & 0xFF) {
     case SQLITE_OK:
@@ -221,7 +221,7 @@ struct HiveBackend::Connection {
 
     int exec(const std::string& sql) { return sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr); }
     // A failure as the level that met it sees it: a change or a read.
-    Win32Error failure(int rc) const { return win32FromSqlite(rc, !levels.empty() && levels.back()); }
+    [[nodiscard]] Win32Error failure(int rc) const { return win32FromSqlite(rc, !levels.empty() && levels.back()); }
     // Some failures (a full disk, no memory) end the whole transaction by themselves.
     bool transactionEnded() const { return sqlite3_get_autocommit(db.get()) != 0; }
     void rollBack()

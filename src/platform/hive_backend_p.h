@@ -56,9 +56,9 @@ public:
     // A transaction that spans operations, for HiveTransaction: it holds the lock from its
     // beginning to its end, and must end on the thread that began it. One begun inside another
     // is a part of it. ERROR_KEY_DELETED when the key `key` is gone.
-    Win32Error beginTransaction(std::int64_t key);
+    [[nodiscard]] Win32Error beginTransaction(std::int64_t key);
     // Ends the transaction begun last; a commit that fails rolls it back.
-    Win32Error commitTransaction();
+    [[nodiscard]] Win32Error commitTransaction();
     void rollBackTransaction();
 
     // The subkey of `parent` whose name folds to `fold`; ERROR_FILE_NOT_FOUND when there is none.
@@ -69,7 +69,7 @@ public:
     Win32Result<std::string> childNameAt(std::int64_t parent, std::uint32_t index);
     Win32Result<std::vector<std::string>> childNames(std::int64_t parent);
     // Deletes `top` and everything below it, or only what is below it when `keepTop`.
-    Win32Error removeTree(std::int64_t top, bool keepTop);
+    [[nodiscard]] Win32Error removeTree(std::int64_t top, bool keepTop);
 
     // The value at `index` in the order values were first added; ERROR_NO_MORE_ITEMS past the end.
     Win32Result<RegistryValue> valueAt(std::int64_t key, std::uint32_t index);
@@ -77,10 +77,10 @@ public:
     Win32Result<RegistryValue> value(std::int64_t key, std::string_view fold);
     // Adds the value, or replaces the type and data of the one with that fold, which keeps its
     // name and its place.
-    Win32Error putValue(std::int64_t key, std::string_view name, std::string_view fold, RegistryType type,
+    [[nodiscard]] Win32Error putValue(std::int64_t key, std::string_view name, std::string_view fold, RegistryType type,
                         std::string_view data);
     // ERROR_FILE_NOT_FOUND when the key has no value of that fold.
-    Win32Error removeValue(std::int64_t key, std::string_view fold);
+    [[nodiscard]] Win32Error removeValue(std::int64_t key, std::string_view fold);
 
     // The database connection, known only to the backend's source; hence made only by open.
     struct Connection;
@@ -106,22 +106,22 @@ private:
         return result;
     }
 
-    static Win32Error errorOf(Win32Error error) { return error; }
+    [[nodiscard]] static Win32Error errorOf(Win32Error error) { return error; }
     template <class T>
-    static Win32Error errorOf(const Win32Result<T>& result)
+    [[nodiscard]] static Win32Error errorOf(const Win32Result<T>& result)
     {
         return result.error();
     }
 
-    Win32Error prepare();
+    [[nodiscard]] Win32Error prepare();
     // A level is a transaction, or a savepoint inside the transaction that is open.
-    Win32Error beginLevel(bool write);
+    [[nodiscard]] Win32Error beginLevel(bool write);
     // Ends the level begun last; a commit that fails rolls it back.
-    Win32Error commitLevel();
+    [[nodiscard]] Win32Error commitLevel();
     // `cause` is the failure that makes the level roll back.
     void rollBackLevel(Win32Error cause);
     void undoPart(Win32Error cause);
-    Win32Error requireKey(std::int64_t id);
+    [[nodiscard]] Win32Error requireKey(std::int64_t id);
 
     std::recursive_mutex mutex_;
     std::unique_ptr<Connection> connection_;

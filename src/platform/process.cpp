@@ -80,7 +80,7 @@ private:
     int fd_;
 };
 
-Win32Error descriptorError(int err)
+[[nodiscard]] Win32Error descriptorError(int err)
 {
     return err == EMFILE || err == ENFILE ? ERROR_TOO_MANY_OPEN_FILES : win32ErrorFromErrno(err);
 }

@@ -5,7 +5,7 @@
 
 namespace quillbrook {
 
-Win32Error win32ErrorFromErrno(int err, const std::filesystem::path& path)
+[[nodiscard]] Win32Error win32ErrorFromErrno(int err, const std::filesystem::path& path)
 {
     switch (err) {
     case 0: return ERROR_SUCCESS;

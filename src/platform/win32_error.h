@@ -60,11 +60,15 @@ inline constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000Au);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000Eu);
 inline constexpr HRESULT DISP_E_PARAMNOTOPTIONAL = static_cast<HRESULT>(0x8002000Fu);
 
+// Marks a result that is not looked at on purpose; the reason stands beside the call.
+template <class Result>
+constexpr void ignoreResult(const Result&) {}
+
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 
 // A Win32 code e > 0 becomes 0x80070000 | (e & 0xFFFF); any other value is used unchanged.
-constexpr HRESULT HRESULT_FROM_WIN32(Win32Error e)
+[[nodiscard]] constexpr HRESULT HRESULT_FROM_WIN32(Win32Error e)
 {
     const auto asSigned = static_cast<std::int32_t>(e);
     if (asSigned <= 0)
@@ -75,10 +79,10 @@ constexpr HRESULT HRESULT_FROM_WIN32(Win32Error e)
 // The Win32 code that the same failure has on the original platform. ENOENT is "file not found"
 // when the folder of `path` exists and "path not found" when it does not; pass no path when the
 // failure is not about a file.
-Win32Error win32ErrorFromErrno(int err, const std::filesystem::path& path = {});
+[[nodiscard]] Win32Error win32ErrorFromErrno(int err, const std::filesystem::path& path = {});
 
 // The HRESULT of a failed system call: HRESULT_FROM_WIN32 of the Win32 code of `err`.
-inline HRESULT hresultFromErrno(int err, const std::filesystem::path& path = {})
+[[nodiscard]] inline HRESULT hresultFromErrno(int err, const std::filesystem::path& path = {})
 {
     return HRESULT_FROM_WIN32(win32ErrorFromErrno(err, path));
 }
@@ -91,7 +95,7 @@ public:
     Win32Result(Win32Error error) : error_(error) {}
 
     bool ok() const { return error_ == ERROR_SUCCESS; }
-    Win32Error error() const { return error_; }
+    [[nodiscard]] Win32Error error() const { return error_; }
     T& value() & { return value_; }
     const T& value() const& { return value_; }
     T&& value() && { return std::move(value_); }

@@ -41,7 +41,7 @@ std::string newId(std::time_t now)
 }
 
 // A new private file holding `data`; never through a link, never over an existing file.
-Win32Error writeNewFile(const std::string& path, std::string_view data)
+[[nodiscard]] Win32Error writeNewFile(const std::string& path, std::string_view data)
 {
     const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!file.valid())

@@ -32,7 +32,7 @@ public:
 
     const std::string& folder() const { return folder_; }
     // Makes the folder (0700) when it is missing.
-    Win32Error prepare() const;
+    [[nodiscard]] Win32Error prepare() const;
 
     // Keeps `bytes` with its facts, then drops what lies beyond the bounds (never the new entry).
     // `sideFile` names an editor's side file that the bytes come from.

@@ -20,7 +20,7 @@ public:
 private:
     using Action = ImportStep::Action;
 
-    Win32Error applyStep(const ImportStep& step)
+    [[nodiscard]] Win32Error applyStep(const ImportStep& step)
     {
         switch (step.action) {
         case Action::CreateKey: return openSectionKey(step.key);
@@ -34,7 +34,7 @@ private:
         return ERROR_INVALID_PARAMETER;
     }
 
-    Win32Error openSectionKey(const KeyPath& key)
+    [[nodiscard]] Win32Error openSectionKey(const KeyPath& key)
     {
         const auto root = openRoot(key.root);
         if (!root.ok())
@@ -47,7 +47,7 @@ private:
         return ERROR_SUCCESS;
     }
 
-    Win32Error deleteKey(const KeyPath& key)
+    [[nodiscard]] Win32Error deleteKey(const KeyPath& key)
     {
         current_.close();
         const auto root = openRoot(key.root);

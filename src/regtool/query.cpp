@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::string_view column = "    ";
 
-Win32Error writeValueLines(const RegistryKey& key, std::ostream& out)
+[[nodiscard]] Win32Error writeValueLines(const RegistryKey& key, std::ostream& out)
 {
     const auto values = readValues(key);
     if (!values.ok())
@@ -18,7 +18,7 @@ Win32Error writeValueLines(const RegistryKey& key, std::ostream& out)
     return ERROR_SUCCESS;
 }
 
-Win32Error writeKey(const RegistryKey& key, std::ostream& out)
+[[nodiscard]] Win32Error writeKey(const RegistryKey& key, std::ostream& out)
 {
     out << key.fullName() << '\n';
     if (const auto error = writeValueLines(key, out); error != ERROR_SUCCESS)
@@ -31,7 +31,7 @@ Win32Error writeKey(const RegistryKey& key, std::ostream& out)
     return ERROR_SUCCESS;
 }
 
-Win32Error writeTree(const RegistryKey& key, std::ostream& out)
+[[nodiscard]] Win32Error writeTree(const RegistryKey& key, std::ostream& out)
 {
     return visitKeyTree(key, [&](const RegistryKey& visited) {
         out << visited.fullName() << '\n';
@@ -41,7 +41,7 @@ Win32Error writeTree(const RegistryKey& key, std::ostream& out)
     });
 }
 
-Win32Error writeOneValue(const RegistryKey& key, std::string_view name, std::ostream& out)
+[[nodiscard]] Win32Error writeOneValue(const RegistryKey& key, std::string_view name, std::ostream& out)
 {
     const auto value = key.queryValue(name);
     if (!value.ok())
@@ -51,7 +51,7 @@ Win32Error writeOneValue(const RegistryKey& key, std::string_view name, std::ost
 }
 
 // Every key of the tree that has the value, as a block of its own.
-Win32Error searchTree(const RegistryKey& key, std::string_view name, std::ostream& out)
+[[nodiscard]] Win32Error searchTree(const RegistryKey& key, std::string_view name, std::ostream& out)
 {
     bool found = false;
     const auto error = visitKeyTree(key, [&](const RegistryKey& visited) {
@@ -82,7 +82,7 @@ std::string queryValueLine(const RegistryValue& value)
     return line;
 }
 
-Win32Error writeQuery(const RegistryKey& key, const QuerySelection& selection, std::ostream& out)
+[[nodiscard]] Win32Error writeQuery(const RegistryKey& key, const QuerySelection& selection, std::ostream& out)
 {
     if (selection.value == ValueChoice::None)
         return selection.recursive ? writeTree(key, out) : writeKey(key, out);

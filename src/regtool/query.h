@@ -15,7 +15,7 @@ struct QuerySelection {
 
 // One line per key and value as the registry tool prints them. A missing value gives
 // ERROR_FILE_NOT_FOUND and no output; with `recursive`, only when no key of the tree has it.
-Win32Error writeQuery(const RegistryKey& key, const QuerySelection& selection, std::ostream& out);
+[[nodiscard]] Win32Error writeQuery(const RegistryKey& key, const QuerySelection& selection, std::ostream& out);
 
 // "    name    REG_SZ    data"
 std::string queryValueLine(const RegistryValue& value);

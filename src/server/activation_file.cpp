@@ -26,12 +26,12 @@ std::string activationFileText(const std::string& programPath)
         + bus::kEmbeddingSwitch + "\n";
 }
 
-Win32Error writeActivationFile(const std::string& dataFolder, const std::string& programPath)
+[[nodiscard]] Win32Error writeActivationFile(const std::string& dataFolder, const std::string& programPath)
 {
     return writeTextFile(activationFilePath(dataFolder), activationFileText(programPath));
 }
 
-Win32Error removeActivationFile(const std::string& dataFolder)
+[[nodiscard]] Win32Error removeActivationFile(const std::string& dataFolder)
 {
     return removeFile(activationFilePath(dataFolder));
 }

@@ -13,8 +13,8 @@ std::string activationFilePath(const std::string& dataFolder);
 // The file's text; the program's path is quoted as the bus daemon reads Exec lines.
 std::string activationFileText(const std::string& programPath);
 
-Win32Error writeActivationFile(const std::string& dataFolder, const std::string& programPath);
+[[nodiscard]] Win32Error writeActivationFile(const std::string& dataFolder, const std::string& programPath);
 // A file that is not there counts as removed.
-Win32Error removeActivationFile(const std::string& dataFolder);
+[[nodiscard]] Win32Error removeActivationFile(const std::string& dataFolder);
 
 } // namespace quillbrook

@@ -24,21 +24,21 @@ std::string classKey(const ClassInfo& info)
 
 } // namespace
 
-Win32Error writeAppIdEntry(const RegistryKey& classesRoot, const std::string& programFileName)
+[[nodiscard]] Win32Error writeAppIdEntry(const RegistryKey& classesRoot, const std::string& programFileName)
 {
     if (const Win32Error error = writeKey(classesRoot, appIdKey(), "Quillbrook"))
         return error;
     return writeKey(classesRoot, "AppID\\" + programFileName, std::nullopt, {{"AppID", kQuillbrookAppId.toString()}});
 }
 
-Win32Error removeAppIdEntry(RegistryKey& classesRoot, const std::string& programFileName)
+[[nodiscard]] Win32Error removeAppIdEntry(RegistryKey& classesRoot, const std::string& programFileName)
 {
     if (const Win32Error error = removeKeyTree(classesRoot, appIdKey()))
         return error;
     return removeKeyTree(classesRoot, "AppID\\" + programFileName);
 }
 
-Win32Error writeClassKeys(RegistryKey& classesRoot, const ClassInfo& info, const std::string& programPath)
+[[nodiscard]] Win32Error writeClassKeys(RegistryKey& classesRoot, const ClassInfo& info, const std::string& programPath)
 {
     const std::string versioned = narrow(info.versionedProgId);
     const std::string independent = narrow(info.progId);
@@ -73,7 +73,7 @@ Win32Error writeClassKeys(RegistryKey& classesRoot, const ClassInfo& info, const
     return writeKey(classesRoot, key + "\\TypeLib", kQuillbrookAppId.toString());
 }
 
-Win32Error removeClassKeys(RegistryKey& classesRoot, const ClassInfo& info)
+[[nodiscard]] Win32Error removeClassKeys(RegistryKey& classesRoot, const ClassInfo& info)
 {
     for (const std::string& key : {narrow(info.versionedProgId), narrow(info.progId), classKey(info)}) {
         if (const Win32Error error = removeKeyTree(classesRoot, key))

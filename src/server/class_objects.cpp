@@ -29,7 +29,8 @@ ClassObjects::ClassObjects() = default;
 
 ClassObjects::~ClassObjects()
 {
-    revoke();
+    // Nothing is left to report to at the end.
+    ignoreResult(revoke());
 }
 
 HRESULT ClassObjects::registerAll(QDBusConnection connection)
@@ -49,14 +50,14 @@ HRESULT ClassObjects::registerAll(QDBusConnection connection)
     exporter_->setLeaveGrace(std::chrono::minutes(6));
     if (!exporter_->registerClassFactory()) {
         complain("cannot export the class factory", connection);
-        revoke();
+        ignoreResult(revoke());  // the failure above is the one reported
         return E_FAIL;
     }
     if (!exporter_->ownServiceName()) {
         const bool servedElsewhere = ownedByAnother(connection);
         if (!servedElsewhere)
             complain("cannot own the service name", connection);
-        revoke();
+        ignoreResult(revoke());  // the failure above is the one reported
         return servedElsewhere ? S_FALSE : E_FAIL;
     }
     nameOwned_ = true;

@@ -22,9 +22,9 @@ public:
     // S_OK once the factory is exported and the name owned; S_FALSE when another process already
     // owns the name (this one then has nothing to serve); E_FAIL when the bus cannot be reached or
     // the factory cannot be exported. Only S_OK leaves anything registered.
-    HRESULT registerAll(QDBusConnection connection);
+    [[nodiscard]] HRESULT registerAll(QDBusConnection connection);
     // Releases the name, then drops every exported object and class registration. S_OK.
-    HRESULT revoke();
+    [[nodiscard]] HRESULT revoke();
 
 private:
     std::vector<ClassRegistration> classes_;

@@ -21,7 +21,7 @@ std::string programFileName(const RegistrationTarget& target)
 
 enum class ActivationFile { Write, Leave };
 
-HRESULT writeRegistration(const RegistrationTarget& target, ActivationFile activationFile)
+[[nodiscard]] HRESULT writeRegistration(const RegistrationTarget& target, ActivationFile activationFile)
 {
     auto classesRoot = RegistryKey::openRoot(HiveRoot::ClassesRoot);
     if (!classesRoot.ok())
@@ -53,12 +53,12 @@ RegistrationTarget RegistrationTarget::forThisProgram()
     return {program.string(), applicationDataFolder()};
 }
 
-HRESULT registerServer(const RegistrationTarget& target)
+[[nodiscard]] HRESULT registerServer(const RegistrationTarget& target)
 {
     return writeRegistration(target, ActivationFile::Write);
 }
 
-HRESULT registerClassesOnFirstUse(const RegistrationTarget& target)
+[[nodiscard]] HRESULT registerClassesOnFirstUse(const RegistrationTarget& target)
 {
     // Registered is what a client's activation looks for: CService's LocalServer32 command.
     std::string commandLine;
@@ -68,7 +68,7 @@ HRESULT registerClassesOnFirstUse(const RegistrationTarget& target)
     return writeRegistration(target, ActivationFile::Leave);
 }
 
-HRESULT unregisterServer(const RegistrationTarget& target)
+[[nodiscard]] HRESULT unregisterServer(const RegistrationTarget& target)
 {
     auto classesRoot = RegistryKey::openRoot(HiveRoot::ClassesRoot);
     if (!classesRoot.ok())

@@ -30,15 +30,15 @@ struct RegistrationTarget {
 
 // The AppID entry (stopping at its failure), each class in table order with the activation file
 // (stopping at the first failure), then the type library, whose result is the result.
-HRESULT registerServer(const RegistrationTarget& target);
+[[nodiscard]] HRESULT registerServer(const RegistrationTarget& target);
 // For a server that the bus started from a system-wide activation file for a user whose hive does
 // not know its classes yet (no LocalServer32 for CService): the AppID entry, the class keys and
 // the type library, as "RegServer" writes them, without a per-user activation file, since the
 // bus has one already. S_FALSE when the classes were registered before, and nothing is written.
-HRESULT registerClassesOnFirstUse(const RegistrationTarget& target);
+[[nodiscard]] HRESULT registerClassesOnFirstUse(const RegistrationTarget& target);
 // Each class's keys and the activation file (stopping at the first failure), the type library,
 // then, only when that succeeded, the AppID entry, whose result is the result. Keys that are
 // already gone count as removed; the type library's keys missing fail as TYPE_E_REGISTRYACCESS.
-HRESULT unregisterServer(const RegistrationTarget& target);
+[[nodiscard]] HRESULT unregisterServer(const RegistrationTarget& target);
 
 } // namespace quillbrook

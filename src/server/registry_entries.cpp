@@ -12,7 +12,7 @@
 
 namespace quillbrook {
 
-Win32Error writeKey(const RegistryKey& root, std::string_view path, const std::optional<std::string>& defaultValue,
+[[nodiscard]] Win32Error writeKey(const RegistryKey& root, std::string_view path, const std::optional<std::string>& defaultValue,
                     std::initializer_list<NamedString> values)
 {
     auto key = root.createSubKey(path, KEY_ALL_ACCESS);
@@ -29,13 +29,13 @@ Win32Error writeKey(const RegistryKey& root, std::string_view path, const std::o
     return ERROR_SUCCESS;
 }
 
-Win32Error removeKeyTree(RegistryKey& root, std::string_view path)
+[[nodiscard]] Win32Error removeKeyTree(RegistryKey& root, std::string_view path)
 {
     const Win32Error error = root.deleteTree(path);
     return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
 }
 
-Win32Error writeTextFile(const std::string& path, std::string_view text)
+[[nodiscard]] Win32Error writeTextFile(const std::string& path, std::string_view text)
 {
     const std::string folder = std::filesystem::path(path).parent_path().string();
     if (!createFolderWithParents(folder))
@@ -46,7 +46,7 @@ Win32Error writeTextFile(const std::string& path, std::string_view text)
     return writeAll(file.get(), text, path);
 }
 
-Win32Error removeFile(const std::string& path)
+[[nodiscard]] Win32Error removeFile(const std::string& path)
 {
     if (::unlink(path.c_str()) == 0 || errno == ENOENT)
         return ERROR_SUCCESS;

@@ -46,7 +46,7 @@ void quitWhenTheBusEnds(QDBusConnection connection)
 
 } // namespace
 
-HRESULT runServer(int& argc, char** argv)
+[[nodiscard]] HRESULT runServer(int& argc, char** argv)
 {
     TerminationSignals termination;
     if (!termination.ok())

@@ -10,6 +10,6 @@ namespace quillbrook {
 // it; then the watcher stopped, the class objects revoked and, when the end was delayed, the
 // pause. A step that fails ends the run with its HRESULT; a server that finds the name already
 // served skips the loop and ends with S_OK.
-HRESULT runServer(int& argc, char** argv);
+[[nodiscard]] HRESULT runServer(int& argc, char** argv);
 
 } // namespace quillbrook

@@ -62,7 +62,7 @@ QString typeLibraryDescription()
     return xml + QStringLiteral("</typelib>\n");
 }
 
-HRESULT registerTypeLibrary(RegistryKey& classesRoot, const RegistrationTarget& target)
+[[nodiscard]] HRESULT registerTypeLibrary(RegistryKey& classesRoot, const RegistrationTarget& target)
 {
     const std::string file = typeLibraryFile(target.dataFolder);
     if (const Win32Error error = writeTextFile(file, typeLibraryDescription().toStdString()))
@@ -93,7 +93,7 @@ HRESULT registerTypeLibrary(RegistryKey& classesRoot, const RegistrationTarget& 
     return S_OK;
 }
 
-HRESULT unregisterTypeLibrary(RegistryKey& classesRoot, const RegistrationTarget& target)
+[[nodiscard]] HRESULT unregisterTypeLibrary(RegistryKey& classesRoot, const RegistrationTarget& target)
 {
     if (!classesRoot.openSubKey(versionKey(), KEY_READ).ok())
         return TYPE_E_REGISTRYACCESS;

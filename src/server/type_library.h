@@ -21,8 +21,8 @@ std::string typeLibraryFile(const std::string& dataFolder);
 // <typelib name=... libid=... version="1.0" help=...>, then each class's introspection text.
 QString typeLibraryDescription();
 
-HRESULT registerTypeLibrary(RegistryKey& classesRoot, const RegistrationTarget& target);
+[[nodiscard]] HRESULT registerTypeLibrary(RegistryKey& classesRoot, const RegistrationTarget& target);
 // TYPE_E_REGISTRYACCESS, removing nothing, when TypeLib\{libid}\1.0 does not exist.
-HRESULT unregisterTypeLibrary(RegistryKey& classesRoot, const RegistrationTarget& target);
+[[nodiscard]] HRESULT unregisterTypeLibrary(RegistryKey& classesRoot, const RegistrationTarget& target);
 
 } // namespace quillbrook

@@ -53,17 +53,18 @@ HRESULT ChangeNotifier::NotifyAll(const StopEvent& stop)
     // per service would cost more than the round itself once there are many sessions. The calls
     // run without the lock, since a service may add or remove services.
     auto abandoned = std::make_shared<std::atomic<bool>>(false);
-    callOnMainThread(
+    // A round that cannot reach the main thread (it is stopping) is abandoned as a whole.
+    ignoreResult(callOnMainThread(
         [round = std::move(round), abandoned] {
             for (const auto& entry : round) {
                 if (*abandoned)
                     break;
                 if (const auto service = entry.lock())
-                    service->OnChangeNotification();
+                    ignoreResult(service->OnChangeNotification());  // each service handles its own failures
             }
             return S_OK;
         },
-        stop);
+        stop));
     // This thread waits no longer, for the round ended or the stop came. A Stop from within one of
     // the calls has joined this thread before that call returns, so the round sees this at once.
     *abandoned = true;

@@ -22,15 +22,15 @@ public:
     ChangeNotifier& operator=(const ChangeNotifier&) = delete;
 
     // Queues the service; it is notified from the next change on. E_POINTER for a null service.
-    HRESULT AddService(std::shared_ptr<IService> service);
+    [[nodiscard]] HRESULT AddService(std::shared_ptr<IService> service);
     // Releases the first taken-over entry for `service`; a service still queued is not touched.
     // Always S_OK.
-    HRESULT RemoveService(const IService* service);
+    [[nodiscard]] HRESULT RemoveService(const IService* service);
     // On the watcher's thread, once per change: takes over the queued services, then has the main
     // thread call OnChangeNotification of each service in order, one after the other, and waits
     // for the round; the results are ignored. A round that `stop` interrupts (Stop from within a
     // notification) notifies no further service. Returns S_OK.
-    HRESULT NotifyAll(const StopEvent& stop);
+    [[nodiscard]] HRESULT NotifyAll(const StopEvent& stop);
 
 private:
     // Both lists are reached from the main thread and the watcher's thread.

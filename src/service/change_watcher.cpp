@@ -87,7 +87,7 @@ void watchFolder(const std::string& folder, const StopEvent& stop, ChangeNotifie
             return;
         const FolderWatch::Batch batch = watch.drain();
         if (batch.changed)
-            notifier.NotifyAll(stop);
+            ignoreResult(notifier.NotifyAll(stop));  // each service handles its own failures
         if (batch.ended)
             return;
     }

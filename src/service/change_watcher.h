@@ -24,7 +24,7 @@ public:
     // E_FAIL (stopped again) when it cannot be watched, for instance because it does not exist,
     // or when the worker does not report within 2000 ms; HRESULT_FROM_WIN32 of the system error
     // when the thread or its stop event cannot be made.
-    HRESULT Start();
+    [[nodiscard]] HRESULT Start();
     // Asks the worker to end and joins it. Every wait of the worker, the calls onto the main thread
     // included, ends on the stop event, so this returns promptly even while the worker waits for
     // the main thread. Nothing happens when no worker runs.

@@ -61,7 +61,7 @@ void DeferredDeleter::run(const Job& job)
         // A new backup takes the old one's place whole, and a link planted at its path is never
         // written through. Failures stay silent: the recovery store keeps the last text as well.
         if (!job.backupPath.empty() && text.ok())
-            replaceRegularFile(job.backupPath, text.value());
+            ignoreResult(replaceRegularFile(job.backupPath, text.value()));
         if (!job.beforeDelete || job.beforeDelete(text.ok() ? std::string_view(text.value()) : std::string_view()))
             unlink(path.c_str());
     }

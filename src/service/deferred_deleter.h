@@ -43,7 +43,7 @@ public:
     DeferredDeleter& operator=(const DeferredDeleter&) = delete;
 
     // Stops a previous job, then runs `job` on a new thread.
-    HRESULT Start(Job job);
+    [[nodiscard]] HRESULT Start(Job job);
     // See above. Returns once the thread has ended; nothing happens without a thread.
     void Stop();
     // Whether a thread was started and not yet stopped (it may have finished its work).

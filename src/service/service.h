@@ -34,62 +34,62 @@ public:
     CService();
     ~CService() override;
 
-    HRESULT get_CommandLine(QString* value) override;
-    HRESULT put_CommandLine(const QString& value) override;
-    HRESULT get_Extension(QString* value) override;
-    HRESULT put_Extension(const QString& value) override;
-    HRESULT get_DeleteTemporaryFile(VARIANT_BOOL* value) override;
-    HRESULT put_DeleteTemporaryFile(VARIANT_BOOL value) override;
-    HRESULT get_CloseAtSaving(VARIANT_BOOL* value) override;
-    HRESULT put_CloseAtSaving(VARIANT_BOOL value) override;
-    HRESULT get_CarbonCopy(VARIANT_BOOL* value) override;
-    HRESULT put_CarbonCopy(VARIANT_BOOL value) override;
-    HRESULT get_CarbonCopyFile(QString* value) override;
-    HRESULT put_CarbonCopyFile(const QString& value) override;
-    HRESULT ShowMenuDialog(std::int32_t WindowHandle) override;
-    HRESULT Register(const std::shared_ptr<Dispatchable>& TextAreaElement) override;
-    HRESULT get_EditorName(QString* value) override;
-    HRESULT put_EditorName(const QString& value) override;
-    HRESULT get_EditorProgramFile(QString* value) override;
-    HRESULT put_EditorProgramFile(const QString& value) override;
-    HRESULT OnChangeNotification() override;
-    HRESULT get_Active(VARIANT_BOOL* value) override;
-    HRESULT get_Unicode(VARIANT_BOOL* value) override;
-    HRESULT put_Unicode(VARIANT_BOOL value) override;
-    HRESULT LoadFromMenuExt(const QString& Label) override;
-    HRESULT SaveToMenuExt() override;
-    HRESULT get_Label(QString* value) override;
-    HRESULT put_Label(const QString& value) override;
-    HRESULT CopyTo(const std::shared_ptr<Dispatchable>& pUnkService) override;
-    HRESULT OnUnload() override;
-    HRESULT OnBeforeUnload() override;
-    HRESULT get_TemplateFile(QString* value) override;
-    HRESULT put_TemplateFile(const QString& value) override;
-    HRESULT get_AlwaysAskTemplate(VARIANT_BOOL* value) override;
-    HRESULT put_AlwaysAskTemplate(VARIANT_BOOL value) override;
-    HRESULT get_UseTemplateFile(VARIANT_BOOL* value) override;
-    HRESULT put_UseTemplateFile(VARIANT_BOOL value) override;
-    HRESULT OpenFile(const std::shared_ptr<Dispatchable>& TextAreaElement) override;
-    HRESULT get_CodePage(std::int32_t* value) override;
-    HRESULT put_CodePage(std::int32_t value) override;
+    [[nodiscard]] HRESULT get_CommandLine(QString* value) override;
+    [[nodiscard]] HRESULT put_CommandLine(const QString& value) override;
+    [[nodiscard]] HRESULT get_Extension(QString* value) override;
+    [[nodiscard]] HRESULT put_Extension(const QString& value) override;
+    [[nodiscard]] HRESULT get_DeleteTemporaryFile(VARIANT_BOOL* value) override;
+    [[nodiscard]] HRESULT put_DeleteTemporaryFile(VARIANT_BOOL value) override;
+    [[nodiscard]] HRESULT get_CloseAtSaving(VARIANT_BOOL* value) override;
+    [[nodiscard]] HRESULT put_CloseAtSaving(VARIANT_BOOL value) override;
+    [[nodiscard]] HRESULT get_CarbonCopy(VARIANT_BOOL* value) override;
+    [[nodiscard]] HRESULT put_CarbonCopy(VARIANT_BOOL value) override;
+    [[nodiscard]] HRESULT get_CarbonCopyFile(QString* value) override;
+    [[nodiscard]] HRESULT put_CarbonCopyFile(const QString& value) override;
+    [[nodiscard]] HRESULT ShowMenuDialog(std::int32_t WindowHandle) override;
+    [[nodiscard]] HRESULT Register(const std::shared_ptr<Dispatchable>& TextAreaElement) override;
+    [[nodiscard]] HRESULT get_EditorName(QString* value) override;
+    [[nodiscard]] HRESULT put_EditorName(const QString& value) override;
+    [[nodiscard]] HRESULT get_EditorProgramFile(QString* value) override;
+    [[nodiscard]] HRESULT put_EditorProgramFile(const QString& value) override;
+    [[nodiscard]] HRESULT OnChangeNotification() override;
+    [[nodiscard]] HRESULT get_Active(VARIANT_BOOL* value) override;
+    [[nodiscard]] HRESULT get_Unicode(VARIANT_BOOL* value) override;
+    [[nodiscard]] HRESULT put_Unicode(VARIANT_BOOL value) override;
+    [[nodiscard]] HRESULT LoadFromMenuExt(const QString& Label) override;
+    [[nodiscard]] HRESULT SaveToMenuExt() override;
+    [[nodiscard]] HRESULT get_Label(QString* value) override;
+    [[nodiscard]] HRESULT put_Label(const QString& value) override;
+    [[nodiscard]] HRESULT CopyTo(const std::shared_ptr<Dispatchable>& pUnkService) override;
+    [[nodiscard]] HRESULT OnUnload() override;
+    [[nodiscard]] HRESULT OnBeforeUnload() override;
+    [[nodiscard]] HRESULT get_TemplateFile(QString* value) override;
+    [[nodiscard]] HRESULT put_TemplateFile(const QString& value) override;
+    [[nodiscard]] HRESULT get_AlwaysAskTemplate(VARIANT_BOOL* value) override;
+    [[nodiscard]] HRESULT put_AlwaysAskTemplate(VARIANT_BOOL value) override;
+    [[nodiscard]] HRESULT get_UseTemplateFile(VARIANT_BOOL* value) override;
+    [[nodiscard]] HRESULT put_UseTemplateFile(VARIANT_BOOL value) override;
+    [[nodiscard]] HRESULT OpenFile(const std::shared_ptr<Dispatchable>& TextAreaElement) override;
+    [[nodiscard]] HRESULT get_CodePage(std::int32_t* value) override;
+    [[nodiscard]] HRESULT put_CodePage(std::int32_t value) override;
 
     // Binds the session to a text box element and its page's document, releasing the previous
     // ones. Fails with E_POINTER for no element or no document, E_NOINTERFACE when the object is
     // no page element or its document no page document, and with the document read's failure.
-    HRESULT bindElement(const std::shared_ptr<Dispatchable>& element);
+    [[nodiscard]] HRESULT bindElement(const std::shared_ptr<Dispatchable>& element);
     // A new temporary file name (without folder) from the settings' template and the facts of the
     // bound page; draws a new session number at every call.
     std::string MakeTemporaryFileName();
 
     // Asks the editor's windows to close and stops writing saves back; the user is told once when
     // the editor's window is a terminal's, which is left open.
-    HRESULT CloseEditor();
+    [[nodiscard]] HRESULT CloseEditor();
     // With true, marks the session running. With false, ends the session's bookkeeping: the
     // editor process, the temporary file path and the deleter are let go. Safe from the deleter
     // thread.
-    HRESULT SetActive(bool active);
-    HRESULT ConnectWindowEvents();
-    HRESULT DisconnectWindowEvents();
+    [[nodiscard]] HRESULT SetActive(bool active);
+    [[nodiscard]] HRESULT ConnectWindowEvents();
+    [[nodiscard]] HRESULT DisconnectWindowEvents();
 
     // The session's temporary file; empty when there is no session.
     std::string temporaryFilePath() const;
@@ -97,15 +97,15 @@ public:
 private:
     ModuleLock moduleLock_;
     MenuItemSettings settings_;
-    HRESULT findWindowEventsConnectionPoint(std::shared_ptr<IConnectionPoint>& point) const;
-    HRESULT startSession(const std::shared_ptr<Dispatchable>& element, bool& refused);
-    Win32Error chooseTemporaryFilePath();
+    [[nodiscard]] HRESULT findWindowEventsConnectionPoint(std::shared_ptr<IConnectionPoint>& point) const;
+    [[nodiscard]] HRESULT startSession(const std::shared_ptr<Dispatchable>& element, bool& refused);
+    [[nodiscard]] Win32Error chooseTemporaryFilePath();
     void chooseTemplate(std::string& templatePath);
-    HRESULT writeTemporaryFile(const std::string& templatePath, bool& refused);
-    HRESULT startEditor();
+    [[nodiscard]] HRESULT writeTemporaryFile(const std::string& templatePath, bool& refused);
+    [[nodiscard]] HRESULT startEditor();
     // CloseEditor without the notice.
     EditorWindowsAsked askEditorToClose();
-    HRESULT startDeleter();
+    [[nodiscard]] HRESULT startDeleter();
     void cleanUpFailedRegister();
     // The deleter's end of the session `session`; a later session on this object is left alone.
     void endSession(std::uint64_t session);

@@ -6,7 +6,7 @@
 namespace quillbrook {
 namespace {
 
-HRESULT getString(const QString& stored, QString* value)
+[[nodiscard]] HRESULT getString(const QString& stored, QString* value)
 {
     if (!value)
         return E_POINTER;
@@ -16,7 +16,7 @@ HRESULT getString(const QString& stored, QString* value)
 
 // Putting the very string already stored does nothing; otherwise the copy ends at the first NUL
 // and a null argument stores null.
-HRESULT putString(QString& stored, const QString& value)
+[[nodiscard]] HRESULT putString(QString& stored, const QString& value)
 {
     if (&value == &stored)
         return S_OK;
@@ -32,7 +32,7 @@ HRESULT putString(QString& stored, const QString& value)
 }
 
 template <class T>
-HRESULT getValue(T stored, T* value)
+[[nodiscard]] HRESULT getValue(T stored, T* value)
 {
     if (!value)
         return E_POINTER;
@@ -41,7 +41,7 @@ HRESULT getValue(T stored, T* value)
 }
 
 template <class T>
-HRESULT putValue(T& stored, T value)
+[[nodiscard]] HRESULT putValue(T& stored, T value)
 {
     stored = value;
     return S_OK;

@@ -55,9 +55,10 @@ void waitForEither(const StopEvent& first, const StopEvent& second)
 void CService::rememberOrigin()
 {
     origin_ = TextOrigin{};
+    // A page that does not tell its title or address leaves them empty in the kept text.
     if (document_) {
-        document_->get_title(&origin_.title);
-        document_->get_URL(&origin_.url);
+        ignoreResult(document_->get_title(&origin_.title));
+        ignoreResult(document_->get_URL(&origin_.url));
     }
     origin_.menuItem = settings_.Label;
     origin_.codePage = settings_.CodePage;
@@ -66,8 +67,9 @@ void CService::rememberOrigin()
 void CService::watchPageProcesses()
 {
     std::shared_ptr<Dispatchable> window;
+    // Without the window, the element's and document's processes are watched all the same.
     if (document_)
-        document_->get_parentWindow(&window);
+        ignoreResult(document_->get_parentWindow(&window));
     for (const std::shared_ptr<Dispatchable>& object : {std::shared_ptr<Dispatchable>(element_),
                                                         std::shared_ptr<Dispatchable>(document_), window}) {
         auto watch = std::make_unique<bus::ServingPeerWatch>(object, [this] { pageProcessLeft(); });
@@ -82,7 +84,8 @@ void CService::pageProcessLeft()
     // nothing to disconnect from, and no message box.
     windowEventsCookie_ = 0;
     const bool wasActive = isActive();
-    CloseEditor();
+    // An editor that cannot be asked to close is left to the user; the session ends either way.
+    ignoreResult(CloseEditor());
     // The notice of a terminal left open says it all already.
     if (wasActive && !terminalLeftOpenTold_)
         tellPageWentAway(origin_.title);
@@ -110,8 +113,9 @@ void CService::letGoOfPage()
         deleterRunning = deleterRunning_;
     }
     // A running deleter still needs this object; it lets go at the session's end.
+    // A service the notifier does not hold any more has nothing to remove.
     if (!deleterRunning)
-        changeNotifier().RemoveService(this);
+        ignoreResult(changeNotifier().RemoveService(this));
 }
 
 void CService::letGoOfSessionLater()
@@ -119,7 +123,7 @@ void CService::letGoOfSessionLater()
     fromEventLoop([weak = weak_from_this()] {
         // Held here, so that a service whose last holder was the notifier ends on this thread.
         if (const auto self = std::dynamic_pointer_cast<CService>(weak.lock()))
-            changeNotifier().RemoveService(self.get());
+            ignoreResult(changeNotifier().RemoveService(self.get()));  // as above
     });
 }
 

@@ -28,7 +28,7 @@ constexpr std::size_t kTemplateCopyBlock = 4096;
 
 // Copies the template's bytes as they are, block by block; a template that cannot be opened or
 // read leaves the rest of the file empty.
-HRESULT copyTemplate(const std::string& templatePath, int out, const std::string& outPath)
+[[nodiscard]] HRESULT copyTemplate(const std::string& templatePath, int out, const std::string& outPath)
 {
     const FileDescriptor in(::open(templatePath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.valid())
@@ -96,14 +96,17 @@ HRESULT CService::startSession(const std::shared_ptr<Dispatchable>& element, boo
         return hr;
     // Active before the deleter starts: an editor that ends at once lets the deleter end the
     // session before Register returns, and that end must not be undone here.
-    SetActive(true);
+    ignoreResult(SetActive(true));  // marking active cannot fail
     const auto notStarted = [this](HRESULT hr) {
         std::lock_guard lock(sessionLock_);
         settings_.Active = 0;
         return hr;
     };
-    if (settings_.DeleteTemporaryFile)
-        startDeleter();
+    // Without its deleter a session would never end, nor its file be kept and deleted.
+    if (settings_.DeleteTemporaryFile) {
+        if (const HRESULT hr = startDeleter(); FAILED(hr))
+            return notStarted(hr);
+    }
     const auto self = std::dynamic_pointer_cast<IService>(weak_from_this().lock());
     if (!self)
         return notStarted(E_UNEXPECTED);
@@ -230,10 +233,12 @@ void CService::cleanUpFailedRegister()
         std::lock_guard lock(sessionLock_);
         deleterRunning_ = false;
     }
-    DisconnectWindowEvents();
-    OnBeforeUnload();
-    changeNotifier().RemoveService(this);
-    SetActive(false);
+    // Undoing a Register that failed: each step does what it can, and the failure that made the
+    // Register fail is the one reported.
+    ignoreResult(DisconnectWindowEvents());
+    ignoreResult(OnBeforeUnload());
+    ignoreResult(changeNotifier().RemoveService(this));
+    ignoreResult(SetActive(false));
 }
 
 } // namespace quillbrook

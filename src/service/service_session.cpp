@@ -69,7 +69,8 @@ void CService::endSession(std::uint64_t session)
         if (session != sessionNumber_)
             return;
     }
-    SetActive(false);
+    // The editor has ended or is asked to close; either way the session is over.
+    ignoreResult(SetActive(false));
     letGoOfSessionLater();
 }
 
@@ -143,7 +144,7 @@ HRESULT CService::OnChangeNotification()
         return HRESULT_FROM_WIN32(error);
     // The copy's own failure is not the session's.
     if (carbonCopy.valid())
-        writeAll(carbonCopy.get(), data, {});
+        ignoreResult(writeAll(carbonCopy.get(), data, {}));
     const QString text = bytesToText(data, settings_.CodePage);
 
     const TextBox box = TextBox::of(element_);

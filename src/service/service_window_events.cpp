@@ -36,7 +36,7 @@ HRESULT CService::ConnectWindowEvents()
     if (SUCCEEDED(hr))
         hr = point->Advise(weak_from_this().lock(), &windowEventsCookie_);
     if (FAILED(hr)) {
-        DisconnectWindowEvents();
+        ignoreResult(DisconnectWindowEvents());  // the failure to connect is the one reported
         return hr;
     }
     return S_OK;
@@ -59,8 +59,9 @@ HRESULT CService::DisconnectWindowEvents()
 // left to the deleter, which acts on the editor's end.
 HRESULT CService::OnBeforeUnload()
 {
-    DisconnectWindowEvents();
-    CloseEditor();
+    // A page that is going away may not answer: the session ends as it goes all the same.
+    ignoreResult(DisconnectWindowEvents());
+    ignoreResult(CloseEditor());
     letGoOfPageLater();
     return S_OK;
 }

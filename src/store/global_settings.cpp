@@ -120,8 +120,9 @@ HRESULT GlobalSettings::Load(const std::string& item)
     createFolderWithParents(TempFolderPath, 0700);
     createFolderWithParents(ScriptsFolderPath);
 
+    // The computed defaults are stored for next time; when that fails they are computed again.
     if (computed)
-        Save(std::string());
+        ignoreResult(Save(std::string()));
     return S_OK;
 }
 
@@ -135,7 +136,8 @@ HRESULT GlobalSettings::Save(const std::string& item)
             WriteDword({}, setting.name, this->*std::get<std::int32_t GlobalSettings::*>(setting.field));
     }
     CloseKey();
-    return S_OK;
+    // A value that could not be written is a failure, not a save.
+    return LastResult();
 }
 
 std::int32_t GlobalSettings::NextSessionID()

@@ -17,9 +17,9 @@ public:
 
     // Reads every value, computes the missing defaults, creates the temporary and scripts folders
     // and writes everything back when a default was computed. Returns 0.
-    HRESULT Load(const std::string& item) override;
+    [[nodiscard]] HRESULT Load(const std::string& item) override;
     // Writes every value, in the order of the fields below. Returns 0.
-    HRESULT Save(const std::string& item) override;
+    [[nodiscard]] HRESULT Save(const std::string& item) override;
     // Adds 1 to SessionID (wrapping as a signed 32-bit integer), stores only "SessionID" and
     // returns the new number.
     std::int32_t NextSessionID();

@@ -30,8 +30,9 @@ Win32Result<RegistryKey> openOrCreate(const std::string& path)
 const Dispatchable* identityOf(const std::shared_ptr<IService>& object)
 {
     std::shared_ptr<Dispatchable> unknown;
+    // Every object answers IUnknown; one that does not has no identity and matches none.
     if (object)
-        object->QueryInterface(IID_IUnknown, &unknown);
+        ignoreResult(object->QueryInterface(IID_IUnknown, &unknown));
     return unknown.get();
 }
 
@@ -45,7 +46,7 @@ std::string storedName(const RegistryKey& key)
 // Gives an entry key the spelling `name`, its values kept in their order. The hive has no rename:
 // the values are read, the key is deleted and created again under the new spelling, all in one
 // transaction, so that a failure leaves the entry as it was.
-Win32Error respellEntryKey(RegistryKey& menuExt, const std::string& currentName, const std::string& name)
+[[nodiscard]] Win32Error respellEntryKey(RegistryKey& menuExt, const std::string& currentName, const std::string& name)
 {
     auto transaction = menuExt.beginTransaction();
     if (!transaction.ok())
@@ -131,7 +132,8 @@ HRESULT CMenuItemCatalogue::AddItem(std::shared_ptr<IService> item)
 {
     if (!item)
         return E_POINTER;
-    item->SaveToMenuExt();
+    // Listed whatever the save gives: the dialog shows the item, and OK saves it again.
+    ignoreResult(item->SaveToMenuExt());
     items_.push_back(std::move(item));
     return S_OK;
 }
@@ -143,7 +145,9 @@ HRESULT CMenuItemCatalogue::UpdateItem(std::shared_ptr<IService> item, const QSt
     QString label;
     if (const HRESULT result = item->get_Label(&label); FAILED(result))
         return result;
-    item->SaveToMenuExt();
+    // An entry that could not be written under its new label keeps the old one.
+    if (const HRESULT result = item->SaveToMenuExt(); FAILED(result))
+        return result;
     if (label != oldLabel)
         return HRESULT_FROM_WIN32(retireOldEntry(oldLabel, label));
     return S_OK;
@@ -210,8 +214,9 @@ HRESULT CMenuItemCatalogue::DeleteEntry(const QString& label)
     if (!isStorableLabel(label))
         return S_OK;
     const std::string name = toNarrow(label);
+    // An entry or script that is not there is already gone.
     if (auto menuExt = openOrCreate(Path()); menuExt.ok())
-        menuExt.value().deleteSubKey(name);
+        ignoreResult(menuExt.value().deleteSubKey(name));
     std::error_code error;
     std::filesystem::remove(MenuScriptPath(name), error);
     return S_OK;
@@ -240,7 +245,8 @@ HRESULT CMenuItemCatalogue::copyItem(const std::shared_ptr<IService>& source, st
     QString label;
     if (const HRESULT result = source->get_Label(&label); FAILED(result))
         return result;
-    created->put_Label(loadStringW(string_id::CopyOf) + label);
+    if (const HRESULT result = created->put_Label(loadStringW(string_id::CopyOf) + label); FAILED(result))
+        return result;
     *copy = std::move(created);
     return S_OK;
 }

@@ -26,18 +26,19 @@ public:
     // Lists, in the hive's enumeration order, every entry whose key carries the "Quillbrook"
     // marker (any type, any data) and whose object loads. Entries that cannot be opened, created
     // or loaded are skipped. Returns 0, or the failure of opening the context-menu key.
-    HRESULT Load(const std::string& item) override;
+    [[nodiscard]] HRESULT Load(const std::string& item) override;
     // Nothing to save: every change is stored when it is made. Returns 0.
-    HRESULT Save(const std::string& item) override;
+    [[nodiscard]] HRESULT Save(const std::string& item) override;
 
     // Saves the item (whatever that returns) and appends it. Returns 0.
+    // AddItem, RemoveItem and DeleteEntry give 0 whatever happens, so their result is no failure.
     HRESULT AddItem(std::shared_ptr<IService> item);
     // Saves the item under its current label, then removes the entry of `oldLabel` when the label
     // changed. The old entry stays while no entry of the new label could be written. A change of
     // letter case only keeps the entry, which the hive's case-blind names share, and respells it,
     // whole or not at all. Returns 0, the failure of reading the item's label, or
     // HRESULT_FROM_WIN32 of the failure that left the entry in its old spelling.
-    HRESULT UpdateItem(std::shared_ptr<IService> item, const QString& oldLabel);
+    [[nodiscard]] HRESULT UpdateItem(std::shared_ptr<IService> item, const QString& oldLabel);
     // Deletes the entry of the listed object with the item's identity and stops listing it. An
     // item that is not listed changes nothing. Returns 0.
     HRESULT RemoveItem(std::shared_ptr<IService> item);
@@ -55,17 +56,17 @@ public:
     static void MoveScriptsFolder(const std::string& oldFolder, const std::string& newFolder, WindowId owner);
 
     // A new service object with its construction values; not saved, not listed.
-    static HRESULT newItem(std::shared_ptr<IService>* item);
+    [[nodiscard]] static HRESULT newItem(std::shared_ptr<IService>* item);
     // A new service object with the settings of `source` and the label "Copy of " (in the
     // message language) followed by the source's; not saved, not listed.
-    static HRESULT copyItem(const std::shared_ptr<IService>& source, std::shared_ptr<IService>* copy);
+    [[nodiscard]] static HRESULT copyItem(const std::shared_ptr<IService>& source, std::shared_ptr<IService>* copy);
 
     // The listed objects, in list order.
     const std::vector<std::shared_ptr<IService>>& items() const { return items_; }
 
 private:
     // Called after the item was saved under `newLabel`; the failure of respelling the entry.
-    Win32Error retireOldEntry(const QString& oldLabel, const QString& newLabel);
+    [[nodiscard]] Win32Error retireOldEntry(const QString& oldLabel, const QString& newLabel);
 
     std::vector<std::shared_ptr<IService>> items_;
 };

@@ -19,7 +19,7 @@ const std::string kItemKey;
 
 } // namespace
 
-HRESULT loadMenuItem(CRegistryStore& menuExt, const QString& label, MenuItemSettings& settings)
+[[nodiscard]] HRESULT loadMenuItem(CRegistryStore& menuExt, const QString& label, MenuItemSettings& settings)
 {
     if (!isStorableLabel(label))
         return S_OK;
@@ -50,7 +50,7 @@ HRESULT loadMenuItem(CRegistryStore& menuExt, const QString& label, MenuItemSett
     return S_OK;
 }
 
-HRESULT saveMenuItem(CRegistryStore& menuExt, const MenuItemSettings& settings)
+[[nodiscard]] HRESULT saveMenuItem(CRegistryStore& menuExt, const MenuItemSettings& settings)
 {
     if (!isStorableLabel(settings.Label))
         return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);

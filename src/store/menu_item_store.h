@@ -18,13 +18,13 @@ namespace quillbrook {
 // that is missing, empty or unreadable leaves its field as it was, and booleans keep the low 16
 // bits of the value. An empty EditorProgramFile then becomes the system folder's notepad.exe.
 // A label that isStorableLabel refuses touches neither the hive nor `settings`. Always S_OK.
-HRESULT loadMenuItem(CRegistryStore& menuExt, const QString& label, MenuItemSettings& settings);
+[[nodiscard]] HRESULT loadMenuItem(CRegistryStore& menuExt, const QString& label, MenuItemSettings& settings);
 
 // Writes the item's key (created when missing; other values in it are left alone), then its
 // script file. Booleans are stored sign-extended, a null string as an empty one. A value that
 // cannot be written is skipped (see LastResult). Returns the script's result, or
 // HRESULT_FROM_WIN32(ERROR_INVALID_NAME) without writing anything when isStorableLabel refuses
 // the label.
-HRESULT saveMenuItem(CRegistryStore& menuExt, const MenuItemSettings& settings);
+[[nodiscard]] HRESULT saveMenuItem(CRegistryStore& menuExt, const MenuItemSettings& settings);
 
 } // namespace quillbrook

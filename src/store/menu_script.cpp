@@ -25,7 +25,7 @@ std::string MenuScriptPath(const std::string& label)
     return joinPath(globalSettings().ScriptsFolderPath, label) + ".htm";
 }
 
-HRESULT WriteMenuScript(const std::string& label)
+[[nodiscard]] HRESULT WriteMenuScript(const std::string& label)
 {
     const std::string path = MenuScriptPath(label);
     // A script holds nothing private, so others may read it like any page.

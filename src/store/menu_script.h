@@ -15,6 +15,6 @@ std::string MenuScriptPath(const std::string& label);
 // Writes the script of the label (in the process charset) to MenuScriptPath(label), replacing
 // any file there: the script template with the label put in unchanged, nothing escaped. Returns
 // S_OK or HRESULT_FROM_WIN32 of the failure (a missing scripts folder: ERROR_PATH_NOT_FOUND).
-HRESULT WriteMenuScript(const std::string& label);
+[[nodiscard]] HRESULT WriteMenuScript(const std::string& label);
 
 } // namespace quillbrook

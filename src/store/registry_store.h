@@ -21,14 +21,16 @@ public:
     CRegistryStore& operator=(const CRegistryStore&) = delete;
 
     // In the base class both only select the item and return 0.
-    virtual HRESULT Load(const std::string& item);
-    virtual HRESULT Save(const std::string& item);
+    [[nodiscard]] virtual HRESULT Load(const std::string& item);
+    [[nodiscard]] virtual HRESULT Save(const std::string& item);
 
     // Sets the item part of the path and forgets the cached key; callers close the key first.
+    // SelectItem, CloseKey and WriteDword always give S_OK, and a write records its failure in
+    // LastResult: a caller that writes several values checks LastResult once after them.
     HRESULT SelectItem(const std::string& item);
     // Opens the store's key (read, set-value and create-subkey access), creating it when it
     // cannot be opened. On failure records and returns HRESULT_FROM_WIN32 of the error.
-    HRESULT OpenKey();
+    [[nodiscard]] HRESULT OpenKey();
     HRESULT CloseKey();
 
     // Reads never fail: a missing, empty or unreadable value gives `defaultValue`. The text ends
@@ -48,7 +50,7 @@ public:
     HRESULT WriteStringW(const std::string& subkey, const std::string& valueName, const QString& value);
 
     // The failure recorded by the last operation that failed; 0 after a successful open.
-    HRESULT LastResult() const { return lastResult_; }
+    [[nodiscard]] HRESULT LastResult() const { return lastResult_; }
     // root path, then "\item" when the item is not empty, then "\section" when that is not empty.
     std::string Path() const;
 

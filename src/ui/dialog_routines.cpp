@@ -82,7 +82,7 @@ void SelectAllAndFocus(BuiltDialog& dialog, int editId)
     control->setFocus();
 }
 
-HRESULT BrowseForFile(BuiltDialog& owner, FileDialogRequest& request)
+[[nodiscard]] HRESULT BrowseForFile(BuiltDialog& owner, FileDialogRequest& request)
 {
     return BrowseForFile(windowIdOf(owner.dialog()), request, [&owner](int controlId, const std::string& path) {
         auto* edit = owner.control<QLineEdit>(controlId);

@@ -31,6 +31,6 @@ void SelectAllAndFocus(BuiltDialog& dialog, int editId);
 
 // BrowseForFile with a dialog's TargetControl honoured: the chosen path goes into that edit field,
 // selected and focused.
-HRESULT BrowseForFile(BuiltDialog& owner, FileDialogRequest& request);
+[[nodiscard]] HRESULT BrowseForFile(BuiltDialog& owner, FileDialogRequest& request);
 
 } // namespace quillbrook

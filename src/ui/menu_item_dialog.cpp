@@ -164,7 +164,8 @@ private:
         request.Save = save;
         request.TargetControl = field;
         request.Path = toNarrow(edit(field).text());
-        BrowseForFile(built_, request);
+        // A cancelled or failed dialog leaves the field as it was.
+        ignoreResult(BrowseForFile(built_, request));
     }
 
     // The filter's "%s" and the default extension are the extension field's text.
@@ -208,8 +209,9 @@ private:
     static std::shared_ptr<Dispatchable> identityOf(const std::shared_ptr<IService>& object)
     {
         std::shared_ptr<Dispatchable> unknown;
+        // Every object answers IUnknown; one that does not has no identity and matches none.
         if (object)
-            object->QueryInterface(IID_IUnknown, &unknown);
+            ignoreResult(object->QueryInterface(IID_IUnknown, &unknown));
         return unknown;
     }
 

@@ -95,7 +95,8 @@ void MenuItemsDialog::open()
     rows.setColumnWidth(2, widths.extension);
 
     updateButtons();
-    catalogue_.Load(std::string());
+    // The list shows what could be read; an entry that cannot be read is left out.
+    ignoreResult(catalogue_.Load(std::string()));
     for (const auto& item : catalogue_.items())
         setRow(-1, item);
     // Once the modal loop shows the window: to the front, even over another program's window.
@@ -218,7 +219,8 @@ void MenuItemsDialog::property()
     if (runMenuItemDialog(&dialog_.dialog(), *selected.item, catalogue_) != IDOK)
         return;
     setRow(selected.row, selected.item);
-    catalogue_.UpdateItem(selected.item, oldLabel);
+    // The dialog tells no failure of the registry, as it never has; the list shows the item as edited.
+    ignoreResult(catalogue_.UpdateItem(selected.item, oldLabel));
 }
 
 void MenuItemsDialog::copy()
@@ -247,7 +249,7 @@ void MenuItemsDialog::options()
         return;
     // Every item is saved again, so that its entries follow settings that may have changed.
     for (const auto& item : catalogue_.items())
-        catalogue_.UpdateItem(item, read(*item, &IService::get_Label));
+        ignoreResult(catalogue_.UpdateItem(item, read(*item, &IService::get_Label)));  // as in property
 }
 
 void runMenuItemsDialog(WindowId owner)

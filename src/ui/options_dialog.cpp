@@ -116,7 +116,7 @@ private:
         settings.BackupLastDeletedFile = checked(control::BackupEnabled) ? 1 : 0;
         settings.FileOpenSpecifyCodePage = checked(control::SpecifyCodePage) ? 1 : 0;
         // Registers or removes the menu item at once; the result is not reported.
-        fileOpen_.put_Registered(checked(control::OpenFileRegistered) ? 1 : 0);
+        ignoreResult(fileOpen_.put_Registered(checked(control::OpenFileRegistered) ? 1 : 0));
     }
 
     void updateControls()
@@ -136,7 +136,8 @@ private:
         request.DefaultExtension = loadString(string_id::BackupFileExtension);
         request.Path = text(control::BackupFile);
         request.TargetControl = control::BackupFile;
-        BrowseForFile(dialog_, request);
+        // A cancelled or failed dialog leaves the field as it was.
+        ignoreResult(BrowseForFile(dialog_, request));
     }
 
     void showTagMenu()
@@ -199,10 +200,11 @@ private:
 
 OptionsDialogEffects OptionsDialogEffects::real()
 {
+    // The dialog's effects report nothing back, as the dialog never did: it closes either way.
     return {
-        [] { globalSettings().Save(std::string()); },
+        [] { ignoreResult(globalSettings().Save(std::string())); },
         &CMenuItemCatalogue::MoveScriptsFolder,
-        [] { changeWatcher().Start(); },
+        [] { ignoreResult(changeWatcher().Start()); },
     };
 }
 

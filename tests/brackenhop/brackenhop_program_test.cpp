@@ -15,7 +15,8 @@ protected:
     BrackenhopSwitch()
     {
         auto menuExt = RegistryKey::openRoot(HiveRoot::CurrentUser).value().createSubKey(kMenuExtKeyPath, KEY_ALL_ACCESS);
-        menuExt.value().createSubKey("Marked", KEY_ALL_ACCESS).value().setValue("Quillbrook", REG_SZ, "");
+        EXPECT_EQ(menuExt.value().createSubKey("Marked", KEY_ALL_ACCESS).value().setValue("Quillbrook", REG_SZ, ""),
+                  ERROR_SUCCESS);
         EXPECT_TRUE(menuExt.value().createSubKey("Open File", KEY_ALL_ACCESS).ok());
     }
 

@@ -53,12 +53,13 @@ protected:
 TEST_P(MarkedEntryRemoval, RemovesEveryMarkedEntryAndNothingElse)
 {
     RegistryKey key = menuExt();
-    key.setValue("KeptValue", REG_SZ, "of the MenuExt key itself");
+    ASSERT_EQ(key.setValue("KeptValue", REG_SZ, "of the MenuExt key itself"), ERROR_SUCCESS);
     for (const Entry& entry : GetParam().entries) {
         RegistryKey item = key.createSubKey(entry.name, KEY_ALL_ACCESS).value();
-        item.setValue("", REG_SZ, "script.htm");
-        if (!entry.markerName.empty())
-            item.setValue(entry.markerName, entry.markerType, entry.markerData);
+        ASSERT_EQ(item.setValue("", REG_SZ, "script.htm"), ERROR_SUCCESS);
+        if (!entry.markerName.empty()) {
+            ASSERT_EQ(item.setValue(entry.markerName, entry.markerType, entry.markerData), ERROR_SUCCESS);
+        }
         if (entry.hasSubkey) {
             ASSERT_TRUE(item.createSubKey("child", KEY_ALL_ACCESS).ok());
         }
@@ -90,8 +91,10 @@ TEST(MarkedEntryRemovalWithoutMenuExt, LeavesTheUsersKeysAlone)
 {
     testing::TemporaryHome home;
     auto user = RegistryKey::openRoot(HiveRoot::CurrentUser).value();
-    user.createSubKey("Software\\Fernhollow\\Quillbrook", KEY_ALL_ACCESS).value().setValue("SessionID", REG_DWORD,
-                                                                                           std::string(4, '\0'));
+    ASSERT_EQ(user.createSubKey("Software\\Fernhollow\\Quillbrook", KEY_ALL_ACCESS)
+                  .value()
+                  .setValue("SessionID", REG_DWORD, std::string(4, '\0')),
+              ERROR_SUCCESS);
     removeMarkedMenuEntries();
     EXPECT_FALSE(user.openSubKey(kMenuExtKeyPath, KEY_READ).ok());
     EXPECT_TRUE(user.openSubKey("Software\\Fernhollow\\Quillbrook", KEY_READ).value().valueExists("SessionID"));

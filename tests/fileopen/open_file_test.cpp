@@ -90,7 +90,7 @@ TEST_F(OpenFileTest, DialogOffersTheExtensionsAsFileTypes)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.extensions.toStdString());
-        service_->put_Extensions(c.extensions);
+        EXPECT_EQ(service_->put_Extensions(c.extensions), S_OK);
         user_.pick(65001);
         script_.expectFileDialog(std::nullopt);
         EXPECT_EQ(service_->OpenFile(box_->element()), S_FALSE);
@@ -162,7 +162,7 @@ TEST_F(OpenFileTest, TheOpenedFileIsRememberedOnlyOnceItIsSet)
     EXPECT_EQ(box_->value(), QStringLiteral("new"));
     EXPECT_EQ(lastOpenedFile(), file);
     QString proposed;
-    std::make_shared<CFileOpenService>()->get_OpeningFile(&proposed);
+    EXPECT_EQ(std::make_shared<CFileOpenService>()->get_OpeningFile(&proposed), S_OK);
     EXPECT_EQ(proposed, QString::fromStdString(file));
 }
 

@@ -120,7 +120,7 @@ TEST(PageWindow, AServiceUnadvisedDuringBeforeUnloadHearsNoUnload)
     HRESULT unadvised = E_FAIL;
     ASSERT_EQ(point->Advise(std::make_shared<BeforeUnloadAction>([&] {
         unadvised = point->Unadvise(serviceCookie);
-        point->Unadvise(actionCookie);
+        EXPECT_EQ(point->Unadvise(actionCookie), S_OK);
     }),
                             &actionCookie),
               S_OK);

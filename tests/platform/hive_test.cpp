@@ -719,7 +719,7 @@ TEST_F(HiveTransactions, CommitKeepsTheChangesAndEveryOtherEndUndoesThem)
         const RegistryKey other = open();
         EXPECT_EQ(other.openSubKey("Made\\Deeper", KEY_READ).ok(), c.kept) << c.name;
         EXPECT_EQ(other.openSubKey("Before", KEY_READ).value().valueExists("Old"), !c.kept) << c.name;
-        root.deleteTree("Made");
+        EXPECT_EQ(root.deleteTree("Made"), c.kept ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND) << c.name;
     }
 }
 

@@ -15,8 +15,8 @@ using RegExportImport = RegHiveTest;
 TEST_F(RegExportImport, ExportWritesTheFileExactly)
 {
     auto small = key("Software\\Small");
-    small.setValue("", REG_SZ, "x");
-    small.setValue("n", REG_DWORD, "\x01\0\0\0"s);
+    EXPECT_EQ(small.setValue("", REG_SZ, "x"), ERROR_SUCCESS);
+    EXPECT_EQ(small.setValue("n", REG_DWORD, "\x01\0\0\0"s), ERROR_SUCCESS);
     key("Software\\Small\\Sub");
 
     const auto result = run({"export", "HKCU\\software\\small", file("small.reg")});
@@ -34,8 +34,8 @@ TEST_F(RegExportImport, ExportWritesTheFileExactly)
 TEST_F(RegExportImport, ExportWritesUtf16LikeTheOriginalRegistryEditor)
 {
     auto small = key("Software\\Small");
-    small.setValue("", REG_SZ, "x");
-    small.setValue("p", REG_EXPAND_SZ, "%A%");
+    EXPECT_EQ(small.setValue("", REG_SZ, "x"), ERROR_SUCCESS);
+    EXPECT_EQ(small.setValue("p", REG_EXPAND_SZ, "%A%"), ERROR_SUCCESS);
 
     const auto result = run({"export", "HKCU\\software\\small", file("small.reg"), "/utf16"});
     EXPECT_EQ(result.status, 0);
@@ -55,24 +55,24 @@ TEST_F(RegExportImport, ImportOfAnExportGivesBackEveryTypeAndByte)
     for (int i = 0; i < 300; ++i)
         binary.push_back(static_cast<char>(i));
     auto all = key("Software\\RoundTrip");
-    all.setValue("", REG_SZ, "default");
-    all.setValue("plain", REG_SZ, "C:\\path \"quoted\"");
-    all.setValue("empty", REG_SZ, "");
-    all.setValue("zero bytes", REG_SZ, "a\0b\0"s);
-    all.setValue("line breaks", REG_SZ, "one\r\ntwo");
-    all.setValue("not UTF-8", REG_SZ, "\xff\xfe");
-    all.setValue("名前", REG_SZ, "日本語のテキスト");
-    all.setValue("a\\b\"c", REG_EXPAND_SZ, "%HOME%\\x");
-    all.setValue("binary", REG_BINARY, binary);
-    all.setValue("dword", REG_DWORD, "\x2a\0\0\x80"s);
-    all.setValue("long dword", REG_DWORD, "\x2a\0\0\0\0\0\0\0"s);
-    all.setValue("empty dword", REG_DWORD, "");
-    all.setValue("qword", REG_QWORD, "\x01\x02\x03\x04\x05\x06\x07\x08");
-    all.setValue("multi", REG_MULTI_SZ, "a\0b\0\0"s);
-    all.setValue("none", REG_NONE, "");
-    all.setValue("odd type", 0x1234, "\x01\x02");
+    EXPECT_EQ(all.setValue("", REG_SZ, "default"), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("plain", REG_SZ, "C:\\path \"quoted\""), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("empty", REG_SZ, ""), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("zero bytes", REG_SZ, "a\0b\0"s), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("line breaks", REG_SZ, "one\r\ntwo"), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("not UTF-8", REG_SZ, "\xff\xfe"), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("名前", REG_SZ, "日本語のテキスト"), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("a\\b\"c", REG_EXPAND_SZ, "%HOME%\\x"), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("binary", REG_BINARY, binary), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("dword", REG_DWORD, "\x2a\0\0\x80"s), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("long dword", REG_DWORD, "\x2a\0\0\0\0\0\0\0"s), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("empty dword", REG_DWORD, ""), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("qword", REG_QWORD, "\x01\x02\x03\x04\x05\x06\x07\x08"), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("multi", REG_MULTI_SZ, "a\0b\0\0"s), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("none", REG_NONE, ""), ERROR_SUCCESS);
+    EXPECT_EQ(all.setValue("odd type", 0x1234, "\x01\x02"), ERROR_SUCCESS);
     key("Software\\RoundTrip\\Empty");
-    key("Software\\RoundTrip\\日本\\Deeper").setValue("v", REG_DWORD_BIG_ENDIAN, "\0\0\0\x01"s);
+    EXPECT_EQ(key("Software\\RoundTrip\\日本\\Deeper").setValue("v", REG_DWORD_BIG_ENDIAN, "\0\0\0\x01"s), ERROR_SUCCESS);
     const auto before = dump("Software\\RoundTrip");
 
     ASSERT_EQ(run({"export", "HKCU\\Software\\RoundTrip", file("all.reg")}).status, 0);
@@ -164,7 +164,7 @@ TEST_F(RegExportImport, RefusesNamesAFileCannotCarry)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        key("Software\\Refused\\Fine").setValue("v", REG_SZ, "ok");
+        EXPECT_EQ(key("Software\\Refused\\Fine").setValue("v", REG_SZ, "ok"), ERROR_SUCCESS);
         ASSERT_EQ(key("Software\\Refused" + (c.subKey.empty() ? "" : "\\" + c.subKey))
                       .setValue(c.value.name, c.value.type, c.value.data),
                   ERROR_SUCCESS);
@@ -208,8 +208,8 @@ TEST_F(RegExportImport, ImportsAFileOfTheOriginalRegistryEditor)
 TEST_F(RegExportImport, ImportDeletesKeysAndValues)
 {
     key("Software\\Gone\\Below");
-    key("Software\\Kept").setValue("old", REG_SZ, "x");
-    key("Software\\Kept").setValue("stays", REG_SZ, "y");
+    EXPECT_EQ(key("Software\\Kept").setValue("old", REG_SZ, "x"), ERROR_SUCCESS);
+    EXPECT_EQ(key("Software\\Kept").setValue("stays", REG_SZ, "y"), ERROR_SUCCESS);
     writeFile(file("delete.reg"), "Windows Registry Editor Version 5.00\n\n"
                                   "[-HKEY_CURRENT_USER\\Software\\Gone]\n"
                                   "[-HKEY_CURRENT_USER\\Software\\NeverThere]\n"
@@ -224,7 +224,7 @@ TEST_F(RegExportImport, ImportDeletesKeysAndValues)
 
 TEST_F(RegExportImport, MalformedImportLeavesTheHiveUnchanged)
 {
-    key("Software\\Existing").setValue("v", REG_SZ, "x");
+    EXPECT_EQ(key("Software\\Existing").setValue("v", REG_SZ, "x"), ERROR_SUCCESS);
     const auto before = dump("Software");
     writeFile(file("bad.reg"), "Windows Registry Editor Version 5.00\n\n"
                                "[HKEY_CURRENT_USER\\Software\\New]\n"
@@ -241,7 +241,7 @@ TEST_F(RegExportImport, MalformedImportLeavesTheHiveUnchanged)
 
 TEST_F(RegExportImport, FailsWithoutTouchingFiles)
 {
-    key("Software\\K").setValue("v", REG_SZ, "new");
+    EXPECT_EQ(key("Software\\K").setValue("v", REG_SZ, "new"), ERROR_SUCCESS);
     writeFile(file("existing.reg"), "old content");
 
     const struct {

@@ -12,13 +12,13 @@ protected:
     void SetUp() override
     {
         auto app = key("Software\\Fernhollow\\Quillbrook");
-        app.setValue("", REG_SZ, "Default text");
-        app.setValue("Count", REG_DWORD, "\x2a\0\0\0"s);
-        app.setValue("Data", REG_BINARY, "\x01\xab");
-        app.setValue("Odd", 0x1234, "\x01");
+        EXPECT_EQ(app.setValue("", REG_SZ, "Default text"), ERROR_SUCCESS);
+        EXPECT_EQ(app.setValue("Count", REG_DWORD, "\x2a\0\0\0"s), ERROR_SUCCESS);
+        EXPECT_EQ(app.setValue("Data", REG_BINARY, "\x01\xab"), ERROR_SUCCESS);
+        EXPECT_EQ(app.setValue("Odd", 0x1234, "\x01"), ERROR_SUCCESS);
         key("Software\\Fernhollow\\Quillbrook\\beta");
         key("Software\\Fernhollow\\Quillbrook\\Alpha\\Deep");
-        key("Software\\Fernhollow\\Quillbrook\\Alpha").setValue("Inner", REG_MULTI_SZ, "a\0b\0\0"s);
+        EXPECT_EQ(key("Software\\Fernhollow\\Quillbrook\\Alpha").setValue("Inner", REG_MULTI_SZ, "a\0b\0\0"s), ERROR_SUCCESS);
     }
 };
 
@@ -94,7 +94,7 @@ TEST_F(RegCommands, AsksBeforeOverwritingOrDeleting)
     };
     for (const auto& c : cases) {
         key("Software\\T\\Sub");
-        key("Software\\T").setValue("Name", REG_SZ, "old");
+        EXPECT_EQ(key("Software\\T").setValue("Name", REG_SZ, "old"), ERROR_SUCCESS);
         const auto result = run(c.arguments, c.input);
         EXPECT_EQ(result.status, c.status) << c.name;
         EXPECT_EQ(result.out, c.out) << c.name;
@@ -132,7 +132,7 @@ TEST_F(RegCommands, AddStoresTheTypedBytes)
 
 TEST_F(RegCommands, DeleteFailsOnRootsAndMissingThings)
 {
-    key("Software\\T\\Sub").setValue("v", REG_SZ, "x");
+    EXPECT_EQ(key("Software\\T\\Sub").setValue("v", REG_SZ, "x"), ERROR_SUCCESS);
     const auto before = dump("Software");
     for (const auto& arguments : std::vector<std::vector<std::string>>{
              {"delete", "HKCU", "/f"},

@@ -1,5 +1,7 @@
 #include "hive_dump.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 
 namespace quillbrook::testing {
@@ -36,8 +38,9 @@ std::vector<std::string> dumpTree(HiveRoot root, const std::string& path)
 void createKey(HiveRoot root, const std::string& path, const char* defaultValue)
 {
     auto key = RegistryKey::openRoot(root).value().createSubKey(path, KEY_ALL_ACCESS);
-    if (key.ok() && defaultValue)
-        key.value().setValue("", REG_SZ, defaultValue);
+    if (key.ok() && defaultValue) {
+        EXPECT_EQ(key.value().setValue("", REG_SZ, defaultValue), ERROR_SUCCESS);
+    }
 }
 
 bool keyExists(HiveRoot root, const std::string& path)

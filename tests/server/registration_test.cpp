@@ -78,7 +78,7 @@ TEST_F(Registration, UnregistrationRemovesItsOwnKeysAndFilesAndNothingElse)
 TEST_F(Registration, UnregistrationWithoutTheTypeLibraryKeepsTheAppIdEntry)
 {
     ASSERT_EQ(registerServer(target()), S_OK);
-    RegistryKey::openRoot(HiveRoot::ClassesRoot).value().deleteTree(kLibraryKey);
+    ASSERT_EQ(RegistryKey::openRoot(HiveRoot::ClassesRoot).value().deleteTree(kLibraryKey), ERROR_SUCCESS);
 
     EXPECT_EQ(unregisterServer(target()), TYPE_E_REGISTRYACCESS);
     EXPECT_FALSE(keyExists(HiveRoot::ClassesRoot, kServiceKey));

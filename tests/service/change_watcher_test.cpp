@@ -75,7 +75,7 @@ protected:
     {
         auto finished = std::make_shared<bool>(false);
         worker_ = std::thread([this, finished] {
-            notifier_.NotifyAll(stop_);
+            EXPECT_EQ(notifier_.NotifyAll(stop_), S_OK);
             QMetaObject::invokeMethod(&testApplication(), [finished] { *finished = true; }, Qt::QueuedConnection);
         });
         EXPECT_TRUE(runEventLoopUntil([&] { return *finished; }));
@@ -111,7 +111,7 @@ TEST_F(ChangeNotifierTest, NotifiesOnTheMainThreadInHandOverOrder)
 TEST_F(ChangeNotifierTest, RemoveServiceReleasesOnlyTheFirstTakenOverEntry)
 {
     auto twice = add("twice");
-    notifier_.AddService(twice);
+    EXPECT_EQ(notifier_.AddService(twice), S_OK);
     std::weak_ptr<NotifiedService> once = add("once");
     notifyAll();
 

@@ -44,14 +44,14 @@ TEST_F(MenuExtTest, SaveAndLoadRestoreEverySetting)
     const QString label = QStringLiteral("&Edit with gedit");
 
     CService saved;
-    saved.put_Label(label);
+    EXPECT_EQ(saved.put_Label(label), S_OK);
     for (const StringProperty& p : strings)
         (saved.*p.put)(p.value);
     for (const BooleanProperty& p : booleans) {
         if (p.value)
             (saved.*p.put)(*p.value);
     }
-    saved.put_CodePage(1201);
+    EXPECT_EQ(saved.put_CodePage(1201), S_OK);
     ASSERT_EQ(saved.SaveToMenuExt(), S_OK);
 
     CService loaded;
@@ -69,7 +69,7 @@ TEST_F(MenuExtTest, SaveAndLoadRestoreEverySetting)
         EXPECT_EQ(flag, p.loaded) << p.name;
     }
     std::int32_t codePage = 0;
-    loaded.get_CodePage(&codePage);
+    EXPECT_EQ(loaded.get_CodePage(&codePage), S_OK);
     EXPECT_EQ(codePage, 1201);
     EXPECT_EQ(readFile(scriptsFolder() + "/&Edit with gedit.htm"), expectedScript("&Edit with gedit"));
 }
@@ -89,13 +89,13 @@ TEST_F(MenuExtTest, MissingScriptsFolderFailsAfterEveryValueIsWritten)
 TEST_F(MenuExtTest, RefusedLabelWritesNothingAndLoadsNothing)
 {
     CService service;
-    service.put_Label(QStringLiteral("../escape"));
+    EXPECT_EQ(service.put_Label(QStringLiteral("../escape")), S_OK);
     EXPECT_EQ(service.SaveToMenuExt(), static_cast<HRESULT>(0x8007007Bu));
 
-    service.put_Label(QStringLiteral("Kept"));
+    EXPECT_EQ(service.put_Label(QStringLiteral("Kept")), S_OK);
     EXPECT_EQ(service.LoadFromMenuExt(QStringLiteral("a|b")), S_OK);
     QString label;
-    service.get_Label(&label);
+    EXPECT_EQ(service.get_Label(&label), S_OK);
     EXPECT_EQ(label, QStringLiteral("Kept"));
 
     auto root = RegistryKey::openRoot(HiveRoot::CurrentUser);

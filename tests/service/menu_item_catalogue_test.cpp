@@ -23,18 +23,21 @@ protected:
     void writeEntry(const std::string& name, const std::optional<RegistryValue>& marker, const std::string& editor = {})
     {
         RegistryKey entry = key(menuExtEntryPath(name));
-        if (marker)
-            entry.setValue(marker->name, marker->type, marker->data);
-        if (!editor.empty())
-            entry.setValue("QuillbrookEditorName", REG_SZ, editor);
+        if (marker) {
+            EXPECT_EQ(entry.setValue(marker->name, marker->type, marker->data), ERROR_SUCCESS);
+        }
+        if (!editor.empty()) {
+            EXPECT_EQ(entry.setValue("QuillbrookEditorName", REG_SZ, editor), ERROR_SUCCESS);
+        }
     }
 
     static std::shared_ptr<IService> newItem(const QString& label)
     {
         std::shared_ptr<IService> item;
         EXPECT_EQ(CMenuItemCatalogue::newItem(&item), S_OK);
-        if (item)
-            item->put_Label(label);
+        if (item) {
+            EXPECT_EQ(item->put_Label(label), S_OK);
+        }
         return item;
     }
 
@@ -85,7 +88,7 @@ TEST_F(CatalogueTest, LoadListsTheMarkedEntriesInTheHivesOrder)
 TEST_F(CatalogueTest, AddedAndCopiedItemsAreSavedOnlyWhenAdded)
 {
     const auto first = newItem(QStringLiteral("First"));
-    first->put_EditorName(QStringLiteral("vim"));
+    EXPECT_EQ(first->put_EditorName(QStringLiteral("vim")), S_OK);
     EXPECT_EQ(catalogue_.AddItem(first), S_OK);
     EXPECT_TRUE(entryExists("First") && scriptExists("First"));
 
@@ -116,9 +119,9 @@ TEST_F(CatalogueTest, UpdateItemWritesTheNewEntryAndRemovesTheOldOne)
     for (const auto& c : cases) {
         const auto item = newItem(QString::fromStdString(c.oldLabel));
         catalogue_.AddItem(item);
-        key(menuExtEntryPath(c.oldLabel)).setValue("Other", REG_SZ, "kept");
-        item->put_Label(QString::fromStdString(c.newLabel));
-        item->put_EditorName(QStringLiteral("changed"));
+        EXPECT_EQ(key(menuExtEntryPath(c.oldLabel)).setValue("Other", REG_SZ, "kept"), ERROR_SUCCESS);
+        EXPECT_EQ(item->put_Label(QString::fromStdString(c.newLabel)), S_OK);
+        EXPECT_EQ(item->put_EditorName(QStringLiteral("changed")), S_OK);
         EXPECT_EQ(catalogue_.UpdateItem(item, QString::fromStdString(c.oldLabel)), S_OK) << c.name;
 
         const auto entry = openItemKey(c.newLabel);
@@ -132,7 +135,7 @@ TEST_F(CatalogueTest, UpdateItemWritesTheNewEntryAndRemovesTheOldOne)
     EXPECT_FALSE(entryExists("Before"));
 
     CMenuItemCatalogue reloaded;
-    reloaded.Load(std::string());
+    EXPECT_EQ(reloaded.Load(std::string()), S_OK);
     EXPECT_EQ(labelsOf(reloaded), (std::vector<QString>{"After", "CASE", "Same"}));
 }
 
@@ -158,8 +161,8 @@ TEST_F(CatalogueTest, ARespellingThatFailsHalfWayLeavesTheEntryAsItWas)
         sqlite3_close(raw);
         ASSERT_EQ(rc, SQLITE_OK);
     }
-    item->put_Label(QStringLiteral("CASE"));
-    item->put_EditorName(QStringLiteral("changed"));
+    EXPECT_EQ(item->put_Label(QStringLiteral("CASE")), S_OK);
+    EXPECT_EQ(item->put_EditorName(QStringLiteral("changed")), S_OK);
     EXPECT_EQ(catalogue_.UpdateItem(item, QStringLiteral("case")), HRESULT_FROM_WIN32(ERROR_CANTWRITE));
 
     const RegistryKey menuExt = key(kMenuExtKeyPath);
@@ -175,8 +178,8 @@ TEST_F(CatalogueTest, UpdateItemKeepsTheOldEntryWhenTheNewLabelCannotBeStored)
 {
     const auto item = newItem(QStringLiteral("Kept"));
     catalogue_.AddItem(item);
-    item->put_Label(QStringLiteral("a/b"));
-    EXPECT_EQ(catalogue_.UpdateItem(item, QStringLiteral("Kept")), S_OK);
+    EXPECT_EQ(item->put_Label(QStringLiteral("a/b")), S_OK);
+    EXPECT_EQ(catalogue_.UpdateItem(item, QStringLiteral("Kept")), HRESULT_FROM_WIN32(ERROR_INVALID_NAME));
     EXPECT_TRUE(entryExists("Kept") && scriptExists("Kept"));
 }
 
@@ -237,7 +240,7 @@ TEST_F(CatalogueTest, AfterADeclinedMoveTheResaveWritesTheScriptsIntoTheNewFolde
     interactions.expectMessageBox(IDNO);
     CMenuItemCatalogue::MoveScriptsFolder(oldFolder, newFolder, 0);
     for (const auto& item : catalogue_.items())
-        catalogue_.UpdateItem(item, stringOf(&IService::get_Label, *item));
+        EXPECT_EQ(catalogue_.UpdateItem(item, stringOf(&IService::get_Label, *item)), S_OK);
 
     EXPECT_EQ(readFile(fs::path(oldFolder) / "One.htm"), expectedScript("One"));
     EXPECT_EQ(readFile(fs::path(newFolder) / "One.htm"), expectedScript("One"));

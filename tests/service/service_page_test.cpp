@@ -16,7 +16,7 @@ class ServicePageTest : public ::testing::Test {
 protected:
     ServicePageTest() : locale_("C.UTF-8")
     {
-        globalSettings().Load(std::string());
+        EXPECT_EQ(globalSettings().Load(std::string()), S_OK);
         globalSettings().TempFileNameTemplate = "%title%,%session%";
         globalSettings().SessionID = 11;
         service_ = std::make_shared<CService>();
@@ -32,7 +32,7 @@ TEST_F(ServicePageTest, NameFromTheBoundPage)
     auto page = TestPage::create(QStringLiteral("Report: Q1/Q2"), QStringLiteral("http://example.test/bbs/post.cgi?id=3"));
     auto box = page->addTextArea(QStringLiteral("body"), page->addForm(QStringLiteral("reply")));
     ASSERT_EQ(service_->bindElement(box->element()), S_OK);
-    service_->put_Extension(QStringLiteral("txt"));
+    EXPECT_EQ(service_->put_Extension(QStringLiteral("txt")), S_OK);
     EXPECT_EQ(service_->MakeTemporaryFileName(), "Report_ Q1_Q2,12.txt");
 
     globalSettings().TempFileNameTemplate = "%form%-%textarea%-%file%";

@@ -98,7 +98,7 @@ TEST_F(ServiceTest, NumbersAreStoredUnchanged)
     EXPECT_EQ(boolOf(&CService::get_DeleteTemporaryFile, service), -1);
     EXPECT_EQ(service.put_CodePage(932), S_OK);
     std::int32_t codePage = 0;
-    service.get_CodePage(&codePage);
+    EXPECT_EQ(service.get_CodePage(&codePage), S_OK);
     EXPECT_EQ(codePage, 932);
     EXPECT_EQ(service.get_CodePage(nullptr), E_POINTER);
 }
@@ -135,20 +135,20 @@ private:
 TEST_F(ServiceTest, CopyToPutsFourteenSettingsInOrder)
 {
     auto source = std::make_shared<CService>();
-    source->put_Label(QStringLiteral("Edit with gedit"));
-    source->put_EditorName(QStringLiteral("gedit"));
-    source->put_EditorProgramFile(QStringLiteral("/usr/bin/gedit"));
-    source->put_CommandLine(QStringLiteral("--wait \"%filepath%\""));
-    source->put_CarbonCopyFile(QString());
-    source->put_Extension(QStringLiteral("md"));
-    source->put_TemplateFile(QStringLiteral("/tmp/template.md"));
-    source->put_CloseAtSaving(5);
-    source->put_DeleteTemporaryFile(0);
-    source->put_CarbonCopy(-1);
-    source->put_AlwaysAskTemplate(2);
-    source->put_Unicode(3);
-    source->put_UseTemplateFile(4);
-    source->put_CodePage(65001);
+    EXPECT_EQ(source->put_Label(QStringLiteral("Edit with gedit")), S_OK);
+    EXPECT_EQ(source->put_EditorName(QStringLiteral("gedit")), S_OK);
+    EXPECT_EQ(source->put_EditorProgramFile(QStringLiteral("/usr/bin/gedit")), S_OK);
+    EXPECT_EQ(source->put_CommandLine(QStringLiteral("--wait \"%filepath%\"")), S_OK);
+    EXPECT_EQ(source->put_CarbonCopyFile(QString()), S_OK);
+    EXPECT_EQ(source->put_Extension(QStringLiteral("md")), S_OK);
+    EXPECT_EQ(source->put_TemplateFile(QStringLiteral("/tmp/template.md")), S_OK);
+    EXPECT_EQ(source->put_CloseAtSaving(5), S_OK);
+    EXPECT_EQ(source->put_DeleteTemporaryFile(0), S_OK);
+    EXPECT_EQ(source->put_CarbonCopy(-1), S_OK);
+    EXPECT_EQ(source->put_AlwaysAskTemplate(2), S_OK);
+    EXPECT_EQ(source->put_Unicode(3), S_OK);
+    EXPECT_EQ(source->put_UseTemplateFile(4), S_OK);
+    EXPECT_EQ(source->put_CodePage(65001), S_OK);
 
     auto target = std::make_shared<RecordingService>();
     EXPECT_EQ(source->CopyTo(target), S_OK);
@@ -169,16 +169,16 @@ TEST_F(ServiceTest, CopyToPutsFourteenSettingsInOrder)
     EXPECT_EQ(boolOf(&CService::get_UseTemplateFile, *target), 4);
     EXPECT_EQ(boolOf(&CService::get_Active, *target), 0);
     std::int32_t codePage = 0;
-    target->get_CodePage(&codePage);
+    EXPECT_EQ(target->get_CodePage(&codePage), S_OK);
     EXPECT_EQ(codePage, 65001);
 }
 
 TEST_F(ServiceTest, CopyToItselfChangesNothing)
 {
     auto service = std::make_shared<CService>();
-    service->put_CommandLine(QStringLiteral("\"%filepath%\""));
-    service->put_CarbonCopyFile(QString());
-    service->put_CloseAtSaving(7);
+    EXPECT_EQ(service->put_CommandLine(QStringLiteral("\"%filepath%\"")), S_OK);
+    EXPECT_EQ(service->put_CarbonCopyFile(QString()), S_OK);
+    EXPECT_EQ(service->put_CloseAtSaving(7), S_OK);
     EXPECT_EQ(service->CopyTo(service), S_OK);
     EXPECT_EQ(stringOf(&CService::get_CommandLine, *service), QStringLiteral("\"%filepath%\""));
     EXPECT_TRUE(stringOf(&CService::get_CarbonCopyFile, *service).isNull());
@@ -220,14 +220,14 @@ TEST_F(ServiceTest, ScriptsReachTheMembersThroughDispatch)
     EXPECT_EQ(dispatch.invokeByName(u"CopyTo", DispatchFlags::Method, {&target, 1}, nullptr), S_OK);
     EXPECT_EQ(asService(target.object())->get_CloseAtSaving(nullptr), E_POINTER);
     VARIANT_BOOL copied = 0;
-    asService(target.object())->get_CloseAtSaving(&copied);
+    EXPECT_EQ(asService(target.object())->get_CloseAtSaving(&copied), S_OK);
     EXPECT_EQ(copied, 5);
 }
 
 TEST_F(ServiceTest, OnUnloadAndOpenFileChangeNothing)
 {
     CService service;
-    service.put_CommandLine(QStringLiteral("x"));
+    EXPECT_EQ(service.put_CommandLine(QStringLiteral("x")), S_OK);
     EXPECT_EQ(service.OnUnload(), S_OK);
     EXPECT_EQ(service.OpenFile(nullptr), S_OK);
     EXPECT_EQ(stringOf(&CService::get_CommandLine, service), QStringLiteral("x"));

@@ -210,8 +210,8 @@ protected:
         session.page = TestPage::create(QString::fromUtf8(title), QStringLiteral("http://example.test/"));
         session.box = session.page->addTextArea(QStringLiteral("body"), nullptr, QString::fromUtf8(kBoxText));
         session.service = std::make_shared<CService>();
-        session.service->put_EditorProgramFile(QString::fromUtf8(row().command));
-        session.service->put_CommandLine(QStringLiteral("\"%filepath%\""));
+        EXPECT_EQ(session.service->put_EditorProgramFile(QString::fromUtf8(row().command)), S_OK);
+        EXPECT_EQ(session.service->put_CommandLine(QStringLiteral("\"%filepath%\"")), S_OK);
         ASSERT_EQ(session.service->Register(session.box->element()), S_OK);
         session.file = session.service->temporaryFilePath();
 
@@ -527,7 +527,7 @@ TEST_F(SessionOnWaylandTest, AGtkEditorStartsOnXwaylandAndClosesWithThePage)
     auto page = TestPage::create(QStringLiteral("Wayland"), QStringLiteral("http://example.test/"));
     auto box = page->addTextArea(QStringLiteral("body"), nullptr, QString::fromUtf8(kBoxText));
     auto service = std::make_shared<CService>();
-    service->put_EditorProgramFile(QStringLiteral("mousepad --disable-server"));
+    EXPECT_EQ(service->put_EditorProgramFile(QStringLiteral("mousepad --disable-server")), S_OK);
     ASSERT_EQ(service->Register(box->element()), S_OK);
     const fs::path file = service->temporaryFilePath();
     // Natively on Wayland, the editor would have no window an X11 client could see or ask.

@@ -79,7 +79,7 @@ SessionTest::~SessionTest()
 std::shared_ptr<CService> SessionTest::newService()
 {
     auto service = std::make_shared<CService>();
-    service->put_EditorProgramFile(QStringLiteral(QUILLBROOK_TEST_EDITOR));
+    EXPECT_EQ(service->put_EditorProgramFile(QStringLiteral(QUILLBROOK_TEST_EDITOR)), S_OK);
     return service;
 }
 

@@ -28,7 +28,7 @@ QString utf8(const char* text)
 VARIANT_BOOL activeOf(CService& service)
 {
     VARIANT_BOOL active = -2;
-    service.get_Active(&active);
+    EXPECT_EQ(service.get_Active(&active), S_OK);
     return active;
 }
 
@@ -37,7 +37,7 @@ TEST_F(SessionTest, WholeSessionFromRegisterToDeletion)
     auto page = TestPage::create(utf8("Report: Q1/Q2"), utf8("http://example.test/report.html"));
     auto box = page->addTextArea(utf8("body"), page->addForm(utf8("reply")), utf8("first\r\nline é"));
     auto service = newService();
-    service->put_CodePage(65001);
+    EXPECT_EQ(service->put_CodePage(65001), S_OK);
 
     ASSERT_EQ(service->Register(box->element()), S_OK);
     EXPECT_EQ(activeOf(*service), 1);
@@ -119,7 +119,7 @@ TEST_F(SessionTest, OnlyTheSessionWhoseFileChangedReads)
     auto secondBox = page->addTextArea(utf8("b"));
     auto first = newService();
     auto other = newService();
-    other->put_CommandLine(QString::fromStdString(second.arguments()));
+    EXPECT_EQ(other->put_CommandLine(QString::fromStdString(second.arguments())), S_OK);
     ASSERT_EQ(first->Register(firstBox->element()), S_OK);
     ASSERT_EQ(other->Register(secondBox->element()), S_OK);
 
@@ -141,10 +141,10 @@ TEST_F(SessionTest, ContentsReadBackByCodePage)
     auto page = TestPage::create(utf8("Codes"), utf8("http://example.test/"));
     auto box = page->addTextInput(utf8("q"));
     auto service = newService();
-    service->put_CodePage(1201);
+    EXPECT_EQ(service->put_CodePage(1201), S_OK);
     const fs::path copy = home_.root() / "copy.bin";
-    service->put_CarbonCopy(1);
-    service->put_CarbonCopyFile(QString::fromStdString(copy.string()));
+    EXPECT_EQ(service->put_CarbonCopy(1), S_OK);
+    EXPECT_EQ(service->put_CarbonCopyFile(QString::fromStdString(copy.string())), S_OK);
     ASSERT_EQ(service->Register(box->element()), S_OK);
 
     const std::string utf16 = std::string("h\0i\0", 4);
@@ -172,8 +172,8 @@ TEST_F(SessionTest, ALinkAtTheCarbonCopyPathIsNeverWrittenThrough)
     auto page = TestPage::create(utf8("t"), utf8("u"));
     auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
     auto service = newService();
-    service->put_CarbonCopy(1);
-    service->put_CarbonCopyFile(QString::fromStdString(copy.string()));
+    EXPECT_EQ(service->put_CarbonCopy(1), S_OK);
+    EXPECT_EQ(service->put_CarbonCopyFile(QString::fromStdString(copy.string())), S_OK);
     ASSERT_EQ(service->Register(box->element()), S_OK);
 
     // Handled here, before the watcher's notice of the save reaches the main thread's loop.
@@ -192,7 +192,7 @@ TEST_F(SessionTest, CloseAtSavingEndsWritingBackAfterTheFirstSave)
     auto page = TestPage::create(utf8("t"), utf8("u"));
     auto box = page->addTextArea(utf8("body"));
     auto service = newService();
-    service->put_CloseAtSaving(1);
+    EXPECT_EQ(service->put_CloseAtSaving(1), S_OK);
     ASSERT_EQ(service->Register(box->element()), S_OK);
     control().renameOver("saved");
     ASSERT_TRUE(waitForWrites(*box, 1));
@@ -229,8 +229,8 @@ TEST_F(SessionTest, AnEditorThatSavesAndEndsAtOnceEndsItsSession)
     auto page = TestPage::create(utf8("t"), utf8("u"));
     auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
     auto service = std::make_shared<CService>();
-    service->put_EditorProgramFile(utf8("/bin/sh"));
-    service->put_CommandLine(utf8("-c \"echo saved > \\\"$0\\\"\" \"%filepath%\""));
+    EXPECT_EQ(service->put_EditorProgramFile(utf8("/bin/sh")), S_OK);
+    EXPECT_EQ(service->put_CommandLine(utf8("-c \"echo saved > \\\"$0\\\"\" \"%filepath%\"")), S_OK);
     page->beforeAdvise = [&] {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!service->temporaryFilePath().empty() && std::chrono::steady_clock::now() < deadline)
@@ -247,8 +247,8 @@ TEST_F(SessionTest, AnEditorThatFailsAtOnceIsReportedWithWhatItSaidAndItsFileWai
     auto page = TestPage::create(utf8("Notes"), utf8("u"));
     auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
     auto service = std::make_shared<CService>();
-    service->put_EditorProgramFile(utf8("/bin/sh"));
-    service->put_CommandLine(utf8("-c \"echo starting >&2; echo 'cannot open display: :99' >&2; exit 3\" \"%filepath%\""));
+    EXPECT_EQ(service->put_EditorProgramFile(utf8("/bin/sh")), S_OK);
+    EXPECT_EQ(service->put_CommandLine(utf8("-c \"echo starting >&2; echo 'cannot open display: :99' >&2; exit 3\" \"%filepath%\"")), S_OK);
     interactions_.expectMessageBox(IDOK);
     ASSERT_EQ(service->Register(box->element()), S_OK);
     const fs::path file = service->temporaryFilePath();
@@ -306,7 +306,7 @@ TEST_F(SessionTest, WithoutDeleteTemporaryFileTheFileStays)
     auto page = TestPage::create(utf8("t"), utf8("u"));
     auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
     auto service = newService();
-    service->put_DeleteTemporaryFile(0);
+    EXPECT_EQ(service->put_DeleteTemporaryFile(0), S_OK);
     ASSERT_EQ(service->Register(box->element()), S_OK);
     const fs::path file = service->temporaryFilePath();
     page->close();
@@ -336,7 +336,7 @@ TEST_F(SessionTest, AnEditorThatCannotBeStarted)
     auto page = TestPage::create(utf8("t"), utf8("u"));
     auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
     auto service = std::make_shared<CService>();
-    service->put_EditorProgramFile(utf8("quillbrook-no-such-editor"));
+    EXPECT_EQ(service->put_EditorProgramFile(utf8("quillbrook-no-such-editor")), S_OK);
     EXPECT_EQ(service->Register(box->element()), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(activeOf(*service), 0);
     EXPECT_TRUE(service->temporaryFilePath().empty());
@@ -364,8 +364,8 @@ TEST_F(SessionTest, AnExistingTemplateStartsTheFile)
     std::ofstream(templateFile, std::ios::binary) << std::string(5000, 'x') << "end";
     auto page = TestPage::create(utf8("t"), utf8("u"));
     auto service = newService();
-    service->put_UseTemplateFile(1);
-    service->put_TemplateFile(QString::fromStdString(templateFile.string()));
+    EXPECT_EQ(service->put_UseTemplateFile(1), S_OK);
+    EXPECT_EQ(service->put_TemplateFile(QString::fromStdString(templateFile.string())), S_OK);
     // Even an element that is no text box: the template is used without looking at it.
     ASSERT_EQ(service->Register(page->addElement()->element()), S_OK);
     EXPECT_EQ(readFile(service->temporaryFilePath()), std::string(5000, 'x') + "end");
@@ -379,9 +379,9 @@ TEST_F(SessionTest, AMissingTemplateIsReportedAndAskedFor)
     auto page = TestPage::create(utf8("t"), utf8("u"));
     auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
     auto service = newService();
-    service->put_UseTemplateFile(1);
-    service->put_TemplateFile(utf8("/nowhere/template.md"));
-    service->put_Extension(utf8("md"));
+    EXPECT_EQ(service->put_UseTemplateFile(1), S_OK);
+    EXPECT_EQ(service->put_TemplateFile(utf8("/nowhere/template.md")), S_OK);
+    EXPECT_EQ(service->put_Extension(utf8("md")), S_OK);
     interactions_.expectMessageBox(1);
     interactions_.expectFileDialog(std::nullopt);
     ASSERT_EQ(service->Register(box->element()), S_OK);
@@ -408,7 +408,7 @@ TEST_F(SessionTest, ASecondRegisterStartsASecondSession)
     auto service = newService();
     ASSERT_EQ(service->Register(firstBox->element()), S_OK);
     const fs::path firstFile = service->temporaryFilePath();
-    service->put_CommandLine(QString::fromStdString(second.arguments()));
+    EXPECT_EQ(service->put_CommandLine(QString::fromStdString(second.arguments())), S_OK);
     ASSERT_EQ(service->Register(secondBox->element()), S_OK);
     const fs::path secondFile = service->temporaryFilePath();
     EXPECT_NE(firstFile, secondFile);
@@ -447,7 +447,7 @@ TEST_F(SessionTest, DestroyingTheServiceDuringTheDelayLeavesTheFile)
     page->close();
     control().exit();
     ASSERT_TRUE(testing::runEventLoopUntil([&] { return control().ended(); }));
-    changeNotifier().RemoveService(service.get());
+    EXPECT_EQ(changeNotifier().RemoveService(service.get()), S_OK);
     service.reset();
     EXPECT_TRUE(fs::exists(file));
 }

@@ -20,9 +20,9 @@ protected:
     std::shared_ptr<CService> windowEditor(const std::string& lastSave)
     {
         auto service = std::make_shared<CService>();
-        service->put_EditorProgramFile(QStringLiteral(QUILLBROOK_TEST_WINDOW));
-        service->put_CommandLine(QString::fromStdString("--no-stdin --ready-file \"" + ready_.string() +
-                                                        "\" --save-on-close \"%filepath%\" " + lastSave));
+        EXPECT_EQ(service->put_EditorProgramFile(QStringLiteral(QUILLBROOK_TEST_WINDOW)), S_OK);
+        EXPECT_EQ(service->put_CommandLine(QString::fromStdString("--no-stdin --ready-file \"" + ready_.string() +
+                                                        "\" --save-on-close \"%filepath%\" " + lastSave)), S_OK);
         return service;
     }
     bool waitForWindow()
@@ -57,7 +57,7 @@ TEST_F(SessionX11Test, CloseAtSavingClosesTheEditorAfterTheSaveIsWrittenBack)
     auto page = TestPage::create(QStringLiteral("Report"), QStringLiteral("http://example.test/"));
     auto box = page->addTextArea(QStringLiteral("body"), nullptr, QStringLiteral("text"));
     auto service = windowEditor("closing");
-    service->put_CloseAtSaving(1);
+    EXPECT_EQ(service->put_CloseAtSaving(1), S_OK);
     ASSERT_EQ(service->Register(box->element()), S_OK);
     ASSERT_TRUE(waitForWindow());
 

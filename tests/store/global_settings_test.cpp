@@ -68,7 +68,7 @@ TEST_F(GlobalSettingsTest, JapaneseDefaults)
 {
     home_.setEnvironment("LANG", "ja_JP.UTF-8");
     GlobalSettings settings;
-    settings.Load(std::string());
+    EXPECT_EQ(settings.Load(std::string()), S_OK);
     EXPECT_EQ(settings.DefaultLabel, "エディタで編集する(&E)");
     EXPECT_EQ(settings.DefaultEditorName, "メモ帳");
     EXPECT_EQ(settings.DefaultEditorProgramFile, "notepad.exe");
@@ -77,20 +77,20 @@ TEST_F(GlobalSettingsTest, JapaneseDefaults)
 
 TEST_F(GlobalSettingsTest, SecondLoadWritesNothing)
 {
-    GlobalSettings().Load(std::string());
+    EXPECT_EQ(GlobalSettings().Load(std::string()), S_OK);
     // A value rewritten by a save would come back as REG_SZ.
     auto key = settingsKey();
     ASSERT_EQ(key.setValue("DefaultExtension", REG_BINARY, "md"), ERROR_SUCCESS);
 
     GlobalSettings second;
-    second.Load(std::string());
+    EXPECT_EQ(second.Load(std::string()), S_OK);
     EXPECT_EQ(second.DefaultExtension, "md");
     EXPECT_EQ(key.queryValue("DefaultExtension").value().type, REG_BINARY);
 }
 
 TEST_F(GlobalSettingsTest, EmptiedValuesComeBackAsDefaults)
 {
-    GlobalSettings().Load(std::string());
+    EXPECT_EQ(GlobalSettings().Load(std::string()), S_OK);
     auto key = settingsKey();
     ASSERT_EQ(key.setValue("TempFileNameTemplate", REG_SZ, ""), ERROR_SUCCESS);
     ASSERT_EQ(key.setValue("DefaultLabel", REG_SZ, ""), ERROR_SUCCESS);
@@ -98,7 +98,7 @@ TEST_F(GlobalSettingsTest, EmptiedValuesComeBackAsDefaults)
     ASSERT_EQ(key.setValue("DelayToDeleteTemporaryFile", REG_DWORD, dword(1) + dword(2)), ERROR_SUCCESS);
 
     GlobalSettings settings;
-    settings.Load(std::string());
+    EXPECT_EQ(settings.Load(std::string()), S_OK);
     EXPECT_EQ(settings.TempFileNameTemplate, "%title%,%session%");
     EXPECT_EQ(settings.DefaultLabel, "&Edit with editor");
     EXPECT_EQ(settings.ChangeNotificationSyncDelay, 250);
@@ -117,7 +117,7 @@ TEST_F(GlobalSettingsTest, StoredValuesWin)
     ASSERT_EQ(key.setValue("FileOpenCodePage", REG_DWORD, dword(65001)), ERROR_SUCCESS);
 
     GlobalSettings settings;
-    settings.Load(std::string());
+    EXPECT_EQ(settings.Load(std::string()), S_OK);
     EXPECT_EQ(settings.TempFolderPath, (home_.root() / "own temp").string());
     EXPECT_TRUE(std::filesystem::is_directory(home_.root() / "own temp"));
     EXPECT_EQ(settings.ChangeNotificationSyncDelay, 40);
@@ -129,7 +129,7 @@ TEST_F(GlobalSettingsTest, NextSessionIdPersistsAndWraps)
     auto key = settingsKey();
     ASSERT_EQ(key.setValue("SessionID", REG_DWORD, dword(41)), ERROR_SUCCESS);
     GlobalSettings settings;
-    settings.Load(std::string());
+    EXPECT_EQ(settings.Load(std::string()), S_OK);
     EXPECT_EQ(settings.NextSessionID(), 42);
     EXPECT_EQ(settings.NextSessionID(), 43);
     EXPECT_EQ(key.queryValue("SessionID").value().data, dword(43));
@@ -157,12 +157,12 @@ TEST_F(GlobalSettingsTest, UnusableHiveLeavesDefaultsInMemory)
 TEST_F(GlobalSettingsTest, SaveWritesAssignedFields)
 {
     GlobalSettings settings;
-    settings.Load(std::string());
+    EXPECT_EQ(settings.Load(std::string()), S_OK);
     settings.TempFileNameTemplate = "%url%";
     settings.BackupLastDeletedFile = 0;
-    settings.Save(std::string());
+    EXPECT_EQ(settings.Save(std::string()), S_OK);
     GlobalSettings reloaded;
-    reloaded.Load(std::string());
+    EXPECT_EQ(reloaded.Load(std::string()), S_OK);
     EXPECT_EQ(reloaded.TempFileNameTemplate, "%url%");
     EXPECT_EQ(reloaded.BackupLastDeletedFile, 0);
 }

@@ -117,16 +117,16 @@ TEST_F(MenuItemStoreTest, SaveWritesTheEntryInOrder)
 TEST_F(MenuItemStoreTest, LoadCutsBooleansAndKeepsFieldsOfUnusableValues)
 {
     auto key = this->key(std::string(kMenuExtKeyPath) + "\\Stored");
-    key.setValue("QuillbrookUnicode", REG_DWORD, dword(0xFFFFFFFF));
-    key.setValue("QuillbrookCloseAtSaving", REG_DWORD, dword(0x00010001));
-    key.setValue("QuillbrookCarbonCopy", REG_DWORD, dword(0x0001FFFF));
-    key.setValue("QuillbrookDeleteTemporaryFile", REG_DWORD, dword(0x8000));
-    key.setValue("QuillbrookAlwaysAskTemplate", REG_DWORD, dword(1) + "x");  // too long: kept
-    key.setValue("QuillbrookUseTemplateFile", REG_BINARY, std::string(1, '\x07'));
-    key.setValue("QuillbrookCodePage", REG_DWORD, dword(0x87654321));
-    key.setValue("QuillbrookEditorName", REG_SZ, "");                      // no data: kept
-    key.setValue("QuillbrookCommandLine", REG_SZ, std::string("-a\0-b", 5));
-    key.setValue("QuillbrookExtension", REG_EXPAND_SZ, "log");
+    EXPECT_EQ(key.setValue("QuillbrookUnicode", REG_DWORD, dword(0xFFFFFFFF)), ERROR_SUCCESS);
+    EXPECT_EQ(key.setValue("QuillbrookCloseAtSaving", REG_DWORD, dword(0x00010001)), ERROR_SUCCESS);
+    EXPECT_EQ(key.setValue("QuillbrookCarbonCopy", REG_DWORD, dword(0x0001FFFF)), ERROR_SUCCESS);
+    EXPECT_EQ(key.setValue("QuillbrookDeleteTemporaryFile", REG_DWORD, dword(0x8000)), ERROR_SUCCESS);
+    EXPECT_EQ(key.setValue("QuillbrookAlwaysAskTemplate", REG_DWORD, dword(1) + "x"), ERROR_SUCCESS);  // too long: kept
+    EXPECT_EQ(key.setValue("QuillbrookUseTemplateFile", REG_BINARY, std::string(1, '\x07')), ERROR_SUCCESS);
+    EXPECT_EQ(key.setValue("QuillbrookCodePage", REG_DWORD, dword(0x87654321)), ERROR_SUCCESS);
+    EXPECT_EQ(key.setValue("QuillbrookEditorName", REG_SZ, ""), ERROR_SUCCESS);                      // no data: kept
+    EXPECT_EQ(key.setValue("QuillbrookCommandLine", REG_SZ, std::string("-a\0-b", 5)), ERROR_SUCCESS);
+    EXPECT_EQ(key.setValue("QuillbrookExtension", REG_EXPAND_SZ, "log"), ERROR_SUCCESS);
 
     MenuItemSettings item = MenuItemSettings::withGlobalDefaults(globalSettings());
     item.AlwaysAskTemplate = 3;
@@ -207,8 +207,8 @@ TEST_F(MenuItemStoreTest, SavingTwiceRewritesAndLeavesOtherValuesAlone)
 {
     auto menuExtKey = key(kMenuExtKeyPath);
     auto existing = key(std::string(kMenuExtKeyPath) + "\\Twice");
-    existing.setValue("Foreign", REG_BINARY, "\x01\x02");
-    existing.setValue("QuillbrookEditorName", REG_SZ, "Old");
+    EXPECT_EQ(existing.setValue("Foreign", REG_BINARY, "\x01\x02"), ERROR_SUCCESS);
+    EXPECT_EQ(existing.setValue("QuillbrookEditorName", REG_SZ, "Old"), ERROR_SUCCESS);
 
     MenuItemSettings item = MenuItemSettings::withGlobalDefaults(globalSettings());
     item.Label = QStringLiteral("Twice");

@@ -4,6 +4,8 @@
 
 #include "store/global_settings.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace quillbrook::testing {
@@ -23,7 +25,7 @@ inline void loadFreshGlobalSettings()
                        &GlobalSettings::FileOpenCodePage, &GlobalSettings::BackupLastDeletedFile,
                        &GlobalSettings::ChangeNotificationSyncDelay, &GlobalSettings::DelayToDeleteTemporaryFile})
         settings.*field = fresh.*field;
-    settings.Load(std::string());
+    EXPECT_EQ(settings.Load(std::string()), S_OK);
 }
 
 } // namespace quillbrook::testing

@@ -48,37 +48,38 @@ protected:
     {
         std::shared_ptr<IService> item;
         EXPECT_EQ(CMenuItemCatalogue::newItem(&item), S_OK);
-        if (item && !label.isNull())
-            item->put_Label(label);
+        if (item && !label.isNull()) {
+            EXPECT_EQ(item->put_Label(label), S_OK);
+        }
         return item;
     }
 
     static Texts textsOf(IService& item)
     {
         Texts t;
-        item.get_Label(&t.label);
-        item.get_EditorName(&t.editorName);
-        item.get_EditorProgramFile(&t.editorProgramFile);
-        item.get_CommandLine(&t.commandLine);
-        item.get_Extension(&t.extension);
-        item.get_CarbonCopyFile(&t.carbonCopyFile);
-        item.get_TemplateFile(&t.templateFile);
+        EXPECT_EQ(item.get_Label(&t.label), S_OK);
+        EXPECT_EQ(item.get_EditorName(&t.editorName), S_OK);
+        EXPECT_EQ(item.get_EditorProgramFile(&t.editorProgramFile), S_OK);
+        EXPECT_EQ(item.get_CommandLine(&t.commandLine), S_OK);
+        EXPECT_EQ(item.get_Extension(&t.extension), S_OK);
+        EXPECT_EQ(item.get_CarbonCopyFile(&t.carbonCopyFile), S_OK);
+        EXPECT_EQ(item.get_TemplateFile(&t.templateFile), S_OK);
         return t;
     }
     static Checks checksOf(IService& item)
     {
         Checks c{};
-        item.get_UseTemplateFile(&c.useTemplateFile);
-        item.get_CloseAtSaving(&c.closeAtSaving);
-        item.get_DeleteTemporaryFile(&c.deleteTemporaryFile);
-        item.get_CarbonCopy(&c.carbonCopy);
-        item.get_AlwaysAskTemplate(&c.alwaysAskTemplate);
+        EXPECT_EQ(item.get_UseTemplateFile(&c.useTemplateFile), S_OK);
+        EXPECT_EQ(item.get_CloseAtSaving(&c.closeAtSaving), S_OK);
+        EXPECT_EQ(item.get_DeleteTemporaryFile(&c.deleteTemporaryFile), S_OK);
+        EXPECT_EQ(item.get_CarbonCopy(&c.carbonCopy), S_OK);
+        EXPECT_EQ(item.get_AlwaysAskTemplate(&c.alwaysAskTemplate), S_OK);
         return c;
     }
     static std::int32_t codePageOf(IService& item)
     {
         std::int32_t value = 0;
-        item.get_CodePage(&value);
+        EXPECT_EQ(item.get_CodePage(&value), S_OK);
         return value;
     }
 
@@ -143,18 +144,18 @@ TEST_F(MenuItemDialogTest, ANewItemShowsTheDefaults)
 TEST_F(MenuItemDialogTest, LoadsEveryPropertyAndStoresEveryControlWithCheckedBoxesAsOne)
 {
     const auto item = newItem(QStringLiteral("Vim"));
-    item->put_EditorName(QStringLiteral("gVim"));
-    item->put_EditorProgramFile(QStringLiteral("/usr/bin/gvim"));
-    item->put_CommandLine(QStringLiteral("-f"));
-    item->put_Extension(QStringLiteral("md"));
-    item->put_CarbonCopyFile(QStringLiteral("/tmp/copy.md"));
-    item->put_TemplateFile(QStringLiteral("/tmp/template.md"));
-    item->put_UseTemplateFile(VARIANT_TRUE);
-    item->put_CloseAtSaving(VARIANT_FALSE);
-    item->put_DeleteTemporaryFile(5);
-    item->put_CarbonCopy(VARIANT_FALSE);
-    item->put_AlwaysAskTemplate(VARIANT_TRUE);
-    item->put_CodePage(65001);
+    EXPECT_EQ(item->put_EditorName(QStringLiteral("gVim")), S_OK);
+    EXPECT_EQ(item->put_EditorProgramFile(QStringLiteral("/usr/bin/gvim")), S_OK);
+    EXPECT_EQ(item->put_CommandLine(QStringLiteral("-f")), S_OK);
+    EXPECT_EQ(item->put_Extension(QStringLiteral("md")), S_OK);
+    EXPECT_EQ(item->put_CarbonCopyFile(QStringLiteral("/tmp/copy.md")), S_OK);
+    EXPECT_EQ(item->put_TemplateFile(QStringLiteral("/tmp/template.md")), S_OK);
+    EXPECT_EQ(item->put_UseTemplateFile(VARIANT_TRUE), S_OK);
+    EXPECT_EQ(item->put_CloseAtSaving(VARIANT_FALSE), S_OK);
+    EXPECT_EQ(item->put_DeleteTemporaryFile(5), S_OK);
+    EXPECT_EQ(item->put_CarbonCopy(VARIANT_FALSE), S_OK);
+    EXPECT_EQ(item->put_AlwaysAskTemplate(VARIANT_TRUE), S_OK);
+    EXPECT_EQ(item->put_CodePage(65001), S_OK);
 
     EXPECT_EQ(run(*item, [](QWidget& window) {
                   expectTexts({edit(window, id::Label).text(), edit(window, id::EditorName).text(),
@@ -190,7 +191,7 @@ TEST_F(MenuItemDialogTest, LoadsEveryPropertyAndStoresEveryControlWithCheckedBox
 TEST_F(MenuItemDialogTest, AnUnofferedCodePageShowsDefaultAndIsStoredAsOne)
 {
     const auto item = newItem(QStringLiteral("Euc"));
-    item->put_CodePage(51932);
+    EXPECT_EQ(item->put_CodePage(51932), S_OK);
     EXPECT_EQ(run(*item, [](QWidget& window) {
                   EXPECT_EQ(encodings(window).currentIndex(), 0);
                   click(window, IDOK);
@@ -202,7 +203,7 @@ TEST_F(MenuItemDialogTest, AnUnofferedCodePageShowsDefaultAndIsStoredAsOne)
 TEST_F(MenuItemDialogTest, CancelAndEscapeChangeNothing)
 {
     const auto item = newItem(QStringLiteral("Kept"));
-    item->put_CodePage(1201);
+    EXPECT_EQ(item->put_CodePage(1201), S_OK);
     const Texts before = textsOf(*item);
     const Checks checksBefore = checksOf(*item);
     for (const bool escape : {false, true}) {
@@ -315,8 +316,8 @@ TEST_F(MenuItemDialogTest, TheRefusalOfAnEmptyNameSpeaksJapaneseToo)
 TEST_F(MenuItemDialogTest, CarbonCopyAndTemplateBoxesEnableTheirControlsAndKeepTheText)
 {
     const auto item = newItem(QStringLiteral("Rules"));
-    item->put_CarbonCopy(VARIANT_TRUE);
-    item->put_CarbonCopyFile(QStringLiteral("/tmp/copy.txt"));
+    EXPECT_EQ(item->put_CarbonCopy(VARIANT_TRUE), S_OK);
+    EXPECT_EQ(item->put_CarbonCopyFile(QStringLiteral("/tmp/copy.txt")), S_OK);
     EXPECT_EQ(run(*item, [](QWidget& window) {
                   auto enabled = [&](std::initializer_list<int> ids, bool expected) {
                       for (int control : ids)
@@ -360,8 +361,8 @@ TEST_F(MenuItemDialogTest, EachBrowseButtonAsksWithItsRequestAndFillsItsField)
          {{QStringLiteral("Template Files (*.md)"), "*.md"}, {QStringLiteral("All Files"), "*.*"}}, "md", false},
     };
     const auto item = newItem(QStringLiteral("Browse"));
-    item->put_CarbonCopy(VARIANT_TRUE);
-    item->put_UseTemplateFile(VARIANT_TRUE);
+    EXPECT_EQ(item->put_CarbonCopy(VARIANT_TRUE), S_OK);
+    EXPECT_EQ(item->put_UseTemplateFile(VARIANT_TRUE), S_OK);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
         ScriptedInteractions interactions;

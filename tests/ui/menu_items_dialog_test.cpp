@@ -41,11 +41,11 @@ void click(QWidget& window, int control)
 std::vector<QString> savedLabels()
 {
     CMenuItemCatalogue saved;
-    saved.Load(std::string());
+    EXPECT_EQ(saved.Load(std::string()), S_OK);
     std::vector<QString> labels;
     for (const auto& item : saved.items()) {
         QString label;
-        item->get_Label(&label);
+        EXPECT_EQ(item->get_Label(&label), S_OK);
         labels.push_back(label);
     }
     std::ranges::sort(labels);
@@ -67,7 +67,7 @@ protected:
         for (const QString& label : labels) {
             std::shared_ptr<IService> item;
             ASSERT_EQ(CMenuItemCatalogue::newItem(&item), S_OK);
-            item->put_Label(label);
+            EXPECT_EQ(item->put_Label(label), S_OK);
             saved.AddItem(item);
         }
         dialog_.open();
@@ -92,7 +92,7 @@ protected:
         std::vector<QString> labels;
         for (const auto& item : dialog_.catalogue().items()) {
             QString label;
-            item->get_Label(&label);
+            EXPECT_EQ(item->get_Label(&label), S_OK);
             labels.push_back(label);
         }
         return labels;
