@@ -26,16 +26,6 @@ Win32Result<RegistryKey> openOrCreate(const std::string& path)
     return root.value().createSubKey(path, KEY_ALL_ACCESS);
 }
 
-// The object behind any of its references, for comparing identities.
-const Dispatchable* identityOf(const std::shared_ptr<IService>& object)
-{
-    std::shared_ptr<Dispatchable> unknown;
-    // Every object answers IUnknown; one that does not has no identity and matches none.
-    if (object)
-        ignoreResult(object->QueryInterface(IID_IUnknown, &unknown));
-    return unknown.get();
-}
-
 // The key's own name with the letter case the hive stored.
 std::string storedName(const RegistryKey& key)
 {
@@ -93,6 +83,14 @@ void removeOldScript(const std::string& oldName, const std::string& newName)
 }
 
 } // namespace
+
+const Dispatchable* identityOf(const std::shared_ptr<IService>& object)
+{
+    std::shared_ptr<Dispatchable> unknown;
+    if (object)
+        ignoreResult(object->QueryInterface(IID_IUnknown, &unknown));
+    return unknown.get();
+}
 
 CMenuItemCatalogue::CMenuItemCatalogue() : CRegistryStore(kMenuExtKeyPath, std::string()) {}
 

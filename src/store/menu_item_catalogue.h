@@ -71,4 +71,8 @@ private:
     std::vector<std::shared_ptr<IService>> items_;
 };
 
+// The object behind any of its references, for comparing identities: null for a null reference
+// and for an object that answers no IUnknown.
+const Dispatchable* identityOf(const std::shared_ptr<IService>& object);
+
 } // namespace quillbrook

@@ -198,21 +198,12 @@ private:
         const std::shared_ptr<IService> self(std::shared_ptr<void>(), &item_);
         if (catalogue_.FindByLabel(toNarrow(name), self))
             return true;
-        const std::shared_ptr<Dispatchable> selfIdentity = identityOf(self);
+        const Dispatchable* selfIdentity = identityOf(self);
         return std::any_of(catalogue_.items().begin(), catalogue_.items().end(), [&](const auto& listed) {
             QString label;
             return identityOf(listed) != selfIdentity && SUCCEEDED(listed->get_Label(&label)) &&
                    label.compare(name, Qt::CaseInsensitive) == 0;
         });
-    }
-
-    static std::shared_ptr<Dispatchable> identityOf(const std::shared_ptr<IService>& object)
-    {
-        std::shared_ptr<Dispatchable> unknown;
-        // Every object answers IUnknown; one that does not has no identity and matches none.
-        if (object)
-            ignoreResult(object->QueryInterface(IID_IUnknown, &unknown));
-        return unknown;
     }
 
     void refuseName(const QString& message)
