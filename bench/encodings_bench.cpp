@@ -21,7 +21,10 @@ const QString& mixedText()
     static const QString text = [] {
         const QString lines[] = {
             QString::fromUtf8("Quillbrook lets you edit a web page's text box in the editor you like best.\r\n"),
-            QString::fromUtf8("Caf\xC3\xA9, d\xC3\xA9j\xC3\xA0 vu, na\xC3\xAFve fa\xC3\xA7" "ade, Stra\xC3\x9F" "e, sm\xC3\xB8rrebr\xC3\xB8" "d.\r\n"),
+            QString::fromUtf8("Caf\xC3\xA9, d\xC3\xA9j\xC3\xA0 vu, na\xC3\xAFve fa\xC3\xA7"
+                              "ade, Stra\xC3\x9F"
+                              "e, sm\xC3\xB8rrebr\xC3\xB8"
+                              "d.\r\n"),
             QString::fromUtf8("\xE5\xA4\x96\xE9\x83\xA8\xE3\x82\xA8\xE3\x83\x87\xE3\x82\xA3\xE3\x82\xBF\xE3\x81\xA7"
                               "\xE3\x83\x86\xE3\x82\xAD\xE3\x82\xB9\xE3\x83\x88\xE3\x82\x92\xE7\xB7\xA8\xE9\x9B\x86"
                               "\xE3\x81\x97\xE3\x80\x81\xE4\xBF\x9D\xE5\xAD\x98\xE3\x81\x99\xE3\x82\x8B\xE3\x81\x9F"

@@ -94,8 +94,8 @@ std::string residentMemory(pid_t pid)
 QDBusMessage call(const bus::ObjectReference& object, const char* interface, const QString& method,
                   const QVariantList& arguments = {})
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(object.service, object.path.path(),
-                                                          QString::fromLatin1(interface), method);
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(object.service, object.path.path(), QString::fromLatin1(interface), method);
     message.setArguments(arguments);
     return message;
 }
@@ -116,10 +116,9 @@ QDBusMessage getProperty(const bus::ObjectReference& object, const QString& name
 // (a session ending meanwhile calls them).
 bus::ObjectReference createService(QDBusConnection& client)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(bus::kServiceName),
-                                                       QString::fromLatin1(bus::kClassFactoryPath),
-                                                       QString::fromLatin1(bus::kClassFactoryInterface),
-                                                       QStringLiteral("CreateInstance"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(bus::kServiceName), QString::fromLatin1(bus::kClassFactoryPath),
+        QString::fromLatin1(bus::kClassFactoryInterface), QStringLiteral("CreateInstance"));
     call << QStringLiteral("Quillbrook.Service");
     const QDBusMessage reply = bus::callAndWait(client, call);
     if (reply.arguments().size() < 2)
@@ -137,8 +136,9 @@ int main(int argc, char** argv)
     testing::TemporaryHome home;
     home.setEnvironment("QT_QPA_PLATFORM", "offscreen");
     {
-        auto settings = RegistryKey::openRoot(HiveRoot::CurrentUser).value().createSubKey(
-            "Software\\Fernhollow\\Quillbrook", KEY_ALL_ACCESS);
+        auto settings = RegistryKey::openRoot(HiveRoot::CurrentUser)
+                            .value()
+                            .createSubKey("Software\\Fernhollow\\Quillbrook", KEY_ALL_ACCESS);
         const std::string zero(4, '\0');
         if (settings.value().setValue("DelayToDeleteTemporaryFile", REG_DWORD, zero) != ERROR_SUCCESS
             || settings.value().setValue("BackupLastDeletedFile", REG_DWORD, zero) != ERROR_SUCCESS) {
@@ -200,11 +200,12 @@ int main(int argc, char** argv)
         // An editor that fails at once ends its session at once; one that succeeded as fast would
         // count as having handed its file to another instance, keeping the session until the
         // page goes.
-        bus::callAndWait(client, setProperty(created, QStringLiteral("EditorProgramFile"), QStringLiteral("/bin/false")));
+        bus::callAndWait(client,
+                         setProperty(created, QStringLiteral("EditorProgramFile"), QStringLiteral("/bin/false")));
         const auto box = page->addTextArea(QStringLiteral("box%1").arg(i));
-        const QDBusMessage registered = bus::callAndWait(
-            client, call(created, "org.fernhollow.Quillbrook.IService", QStringLiteral("Register"),
-                         {QVariant::fromValue(served.referenceOf(box->element()))}));
+        const QDBusMessage registered =
+            bus::callAndWait(client, call(created, "org.fernhollow.Quillbrook.IService", QStringLiteral("Register"),
+                                          {QVariant::fromValue(served.referenceOf(box->element()))}));
         if (registered.arguments().value(0).toInt() != 0) {
             std::printf("Register over the bus failed with 0x%08X: no session figures\n",
                         registered.arguments().value(0).toUInt());
@@ -219,10 +220,11 @@ int main(int argc, char** argv)
     const auto deadline = Clock::now() + std::chrono::seconds(60);
     std::size_t active = sessions.size();
     while (active > 0 && Clock::now() < deadline) {
-        active = static_cast<std::size_t>(std::count_if(sessions.begin(), sessions.end(), [&](const bus::ObjectReference& object) {
-            const QDBusMessage reply = bus::callAndWait(client, getProperty(object, QStringLiteral("Active")));
-            return qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().toInt() != 0;
-        }));
+        active = static_cast<std::size_t>(
+            std::count_if(sessions.begin(), sessions.end(), [&](const bus::ObjectReference& object) {
+                const QDBusMessage reply = bus::callAndWait(client, getProperty(object, QStringLiteral("Active")));
+                return qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().toInt() != 0;
+            }));
     }
     if (active > 0) {
         std::printf("%zu of %d sessions had not ended after 60 s: no session figures\n", active, kSessions);

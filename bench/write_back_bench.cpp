@@ -109,8 +109,8 @@ void reportFigures(benchmark::State& state, std::vector<double> seconds, double 
         return;
     std::sort(seconds.begin(), seconds.end());
     const auto milliseconds = [](double value) { return benchmark::Counter(value * 1e3); };
-    state.counters["mean_ms"] = milliseconds(std::accumulate(seconds.begin(), seconds.end(), 0.0)
-                                                     / static_cast<double>(seconds.size()));
+    state.counters["mean_ms"] =
+        milliseconds(std::accumulate(seconds.begin(), seconds.end(), 0.0) / static_cast<double>(seconds.size()));
     state.counters["median_ms"] = milliseconds(seconds[seconds.size() / 2]);
     state.counters["max_ms"] = milliseconds(seconds.back());
     state.counters["target_ms"] = benchmark::Counter(targetMilliseconds);
@@ -214,10 +214,12 @@ void registerBenchmarks(WriteBackWorld& world)
         for (const auto& [styleName, style] : styles) {
             for (const Size& size : sizes) {
                 const std::string name = std::string("WriteBack/") + styleName + "/text:" + size.name
-                    + "/sessions:" + std::to_string(sessions);
-                benchmark::RegisterBenchmark(name.c_str(), [&world, style, size, sessions](benchmark::State& state) {
-                    WriteBack(state, world, style, size.bytes, sessions, size.targetMilliseconds);
-                })
+                                         + "/sessions:" + std::to_string(sessions);
+                benchmark::RegisterBenchmark(name.c_str(),
+                                             [&world, style, size, sessions](benchmark::State& state) {
+                                                 WriteBack(state, world, style, size.bytes, sessions,
+                                                           size.targetMilliseconds);
+                                             })
                     ->UseManualTime()
                     ->Iterations(size.iterations)
                     ->Unit(benchmark::kMillisecond);

@@ -71,7 +71,8 @@ int main(int argc, char** argv)
         const fs::path folder = staged(destdir, place.folder);
         ok = report(folder / manifestName, bridge::installManifest({place.family, folder}, bridge)) && ok;
     }
-    for (const fs::path& folder : {etc / "chromium/native-messaging-hosts", etc / "opt/chrome/native-messaging-hosts"}) {
+    for (const fs::path& folder :
+         {etc / "chromium/native-messaging-hosts", etc / "opt/chrome/native-messaging-hosts"}) {
         const fs::path link = staged(destdir, folder / manifestName);
         std::error_code code;
         fs::create_directories(link.parent_path(), code);

@@ -58,8 +58,7 @@ class PageDocument final : public IHTMLDocument2 {
 public:
     PageDocument(std::shared_ptr<PageState> state, std::shared_ptr<PageWindow> window)
         : state_(std::move(state)), window_(std::move(window))
-    {
-    }
+    {}
 
     [[nodiscard]] HRESULT get_title(QString* p) override { return answer(state_->document.title, p); }
     [[nodiscard]] HRESULT get_URL(QString* p) override { return answer(state_->document.url, p); }
@@ -109,8 +108,7 @@ class FormObject final : public ElementObject {
 public:
     FormObject(std::shared_ptr<PageDocument> document, QString name)
         : ElementObject(std::move(document)), name_(std::move(name))
-    {
-    }
+    {}
 
     [[nodiscard]] HRESULT readName(QString* p) const { return answer(name_, p); }
 
@@ -142,8 +140,7 @@ class PageElement final : public ElementObject {
 public:
     PageElement(std::shared_ptr<PageState> state, std::shared_ptr<PageDocument> document, ElementKind kind)
         : ElementObject(document), state_(std::move(state)), document_(std::move(document)), kind_(kind)
-    {
-    }
+    {}
 
     ElementKind kind() const { return kind_; }
 
@@ -240,10 +237,8 @@ std::shared_ptr<Dispatchable> PageElement::createFacet(const Guid& iid)
 
 BridgePage::BridgePage(QString id, ValueWriter writer)
     : state_(std::make_shared<PageState>(PageState{std::move(id), std::move(writer), {}, false})),
-      window_(std::make_shared<PageWindow>()),
-      document_(std::make_shared<PageDocument>(state_, window_))
-{
-}
+      window_(std::make_shared<PageWindow>()), document_(std::make_shared<PageDocument>(state_, window_))
+{}
 
 BridgePage::~BridgePage() = default;
 

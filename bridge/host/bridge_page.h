@@ -32,7 +32,7 @@ struct ElementSnapshot {
     QString value;
     QString name;
     bool inForm = false;
-    QString formName;  // null: a form without a NAME
+    QString formName; // null: a form without a NAME
 };
 
 struct DocumentSnapshot {

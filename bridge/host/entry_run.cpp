@@ -89,10 +89,9 @@ void created(const std::shared_ptr<Run>& run, HRESULT result, const bus::ObjectR
 void createServerObject(AsyncCalls& calls, const QDBusConnection& connection, const QString& classId,
                         std::function<void(HRESULT, const bus::ObjectReference&)> created)
 {
-    QDBusMessage create = QDBusMessage::createMethodCall(QString::fromLatin1(bus::kServiceName),
-                                                         QString::fromLatin1(bus::kClassFactoryPath),
-                                                         QString::fromLatin1(bus::kClassFactoryInterface),
-                                                         QStringLiteral("CreateInstance"));
+    QDBusMessage create = QDBusMessage::createMethodCall(
+        QString::fromLatin1(bus::kServiceName), QString::fromLatin1(bus::kClassFactoryPath),
+        QString::fromLatin1(bus::kClassFactoryInterface), QStringLiteral("CreateInstance"));
     create << classId;
     // The bus starts the server from its activation file when nobody owns the name.
     calls.call(connection, create, [connection, classId, created = std::move(created)](const QDBusMessage& reply) {
@@ -123,8 +122,8 @@ void callOnNewService(AsyncCalls& calls, const QDBusConnection& connection, cons
                       const QVariantList& arguments, std::function<void(HRESULT)> done)
 {
     createServerObject(calls, connection, QString::fromLatin1(kServiceProgId),
-                       [&calls, connection, method, arguments, done = std::move(done)](
-                           HRESULT result, const bus::ObjectReference& service) {
+                       [&calls, connection, method, arguments,
+                        done = std::move(done)](HRESULT result, const bus::ObjectReference& service) {
                            if (FAILED(result)) {
                                done(result);
                                return;
@@ -142,8 +141,8 @@ void runEntry(AsyncCalls& calls, const QDBusConnection& connection, const EntryS
               const bus::ObjectReference& element, std::function<void(HRESULT)> done)
 {
     auto run = std::make_shared<Run>(Run{calls, connection, script, element, std::move(done), {}});
-    const QString classId = QString::fromLatin1(script.kind == EntryScript::Kind::OpenFile ? kFileOpenProgId
-                                                                                           : kServiceProgId);
+    const QString classId =
+        QString::fromLatin1(script.kind == EntryScript::Kind::OpenFile ? kFileOpenProgId : kServiceProgId);
     createServerObject(calls, connection, classId,
                        [run](HRESULT result, const bus::ObjectReference& service) { created(run, result, service); });
 }

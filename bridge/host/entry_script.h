@@ -11,7 +11,7 @@ namespace quillbrook::bridge {
 struct EntryScript {
     enum class Kind { Unknown, Register, OpenFile };
     Kind kind = Kind::Unknown;
-    QString label;  // for Register: the argument of LoadFromMenuExt
+    QString label; // for Register: the argument of LoadFromMenuExt
 };
 
 inline constexpr char kServiceProgId[] = "Quillbrook.Service";

@@ -122,8 +122,7 @@ std::optional<DocumentSnapshot> documentFrom(const QJsonValue& value)
 } // namespace
 
 Host::Host(FileDescriptor input, FileDescriptor output, QDBusConnection connection, std::function<void(int)> ended)
-    : input_(std::move(input)), output_(std::move(output)), connection_(std::move(connection)),
-      ended_(std::move(ended))
+    : input_(std::move(input)), output_(std::move(output)), connection_(std::move(connection)), ended_(std::move(ended))
 {
     bus::registerBusTypes();
     const HiveLocation hive = HiveLocation::forCurrentUser();
@@ -160,7 +159,8 @@ void Host::readInput()
         return;
     if (size <= 0) {
         if (size < 0)
-            report(QStringLiteral("reading from the browser failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+            report(QStringLiteral("reading from the browser failed: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno))));
         else if (reader_.pending() > 0)
             report(QStringLiteral("the browser's last message was cut short"));
         end(0);
@@ -285,8 +285,7 @@ void Host::watchRecentTexts()
     recentChanged_->setInterval(100);
     QObject::connect(recentChanged_.get(), &QTimer::timeout, [this] { sendRecentIfChanged(false); });
     recentWatcher_ = std::make_unique<QFileSystemWatcher>(QStringList{QString::fromStdString(store.folder())});
-    QObject::connect(recentWatcher_.get(), &QFileSystemWatcher::directoryChanged,
-                     [this] { recentChanged_->start(); });
+    QObject::connect(recentWatcher_.get(), &QFileSystemWatcher::directoryChanged, [this] { recentChanged_->start(); });
 }
 
 void Host::sendRecentIfChanged(bool always)
@@ -358,11 +357,10 @@ Host::ServedPage& Host::pageFor(const QString& id)
     }
     if (found == pages_.end()) {
         const QString root = QStringLiteral("/org/fernhollow/QuillbrookBridge/pages/%1").arg(++servedPageCount_);
-        ServedPage served{std::make_shared<BridgePage>(id,
-                                                       [this](const QString& p, const QString& e, const QString& v, WriteDone done) {
-                                                           writeValue(p, e, v, std::move(done));
-                                                       }),
-                          std::make_unique<PageServer>(connection_, root, deliveries_)};
+        ServedPage served{
+            std::make_shared<BridgePage>(id, [this](const QString& p, const QString& e, const QString& v,
+                                                    WriteDone done) { writeValue(p, e, v, std::move(done)); }),
+            std::make_unique<PageServer>(connection_, root, deliveries_)};
         if (!served.server->error().isEmpty())
             report(served.server->error());
         served.server->onReleased([this] { releaseGonePages_->start(); });
@@ -401,7 +399,8 @@ void Host::writeValue(const QString& page, const QString& element, const QString
         return;
     }
     pendingWrites_.emplace(request, std::move(done));
-    QTimer::singleShot(kWriteAnswerBound, inputNotifier_.get(), [this, request] { answerWrite(request, E_WRITE_TIMEOUT); });
+    QTimer::singleShot(kWriteAnswerBound, inputNotifier_.get(),
+                       [this, request] { answerWrite(request, E_WRITE_TIMEOUT); });
 }
 
 void Host::valueSet(const QJsonObject& message)
@@ -435,8 +434,9 @@ void Host::sendJson(const QByteArray& json)
     if (outputBroken_)
         return;
     const QByteArray framed = frame(json);
-    const Win32Error error = writeAll(output_.get(), std::string_view(framed.constData(), static_cast<std::size_t>(framed.size())),
-                                      "standard output");
+    const Win32Error error =
+        writeAll(output_.get(), std::string_view(framed.constData(), static_cast<std::size_t>(framed.size())),
+                 "standard output");
     if (error != ERROR_SUCCESS) {
         outputBroken_ = true;
         report(QStringLiteral("the browser no longer reads the host's messages (error %1)").arg(error));

@@ -84,7 +84,8 @@ std::string installManifest(const ManifestPlace& place, const std::filesystem::p
         if (!file.valid())
             return fresh.string() + ": " + std::strerror(errno);
         if (writeAll(file.get(), std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                     fresh.string()) != ERROR_SUCCESS) {
+                     fresh.string())
+            != ERROR_SUCCESS) {
             std::filesystem::remove(fresh, code);
             return fresh.string() + ": cannot be written";
         }

@@ -102,8 +102,9 @@ std::string refusedCaller(const std::vector<std::string_view>& arguments)
                 return "this host serves only Quillbrook's extension, not " + std::string(arguments[1]);
             return {};
         } else {
-            return "unknown argument " + std::string(argument) +
-                   " (usage: quillbrook-bridge --install | --uninstall | --install-to DIR --browser chromium|firefox)";
+            return "unknown argument " + std::string(argument)
+                   + " (usage: quillbrook-bridge --install | --uninstall | --install-to DIR --browser "
+                     "chromium|firefox)";
         }
     }
     return {};

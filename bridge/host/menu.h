@@ -13,8 +13,8 @@
 namespace quillbrook::bridge {
 
 struct MenuEntry {
-    QString entry;  // the subkey's name
-    QString title;  // as shown
+    QString entry; // the subkey's name
+    QString title; // as shown
 
     friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
 };

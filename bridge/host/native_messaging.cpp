@@ -20,7 +20,9 @@ std::optional<QByteArray> MessageReader::next()
     std::uint32_t length = 0;
     std::memcpy(&length, buffer_.constData(), sizeof length);
     if (length > kMaxBrowserMessage) {
-        error_ = QStringLiteral("a message of %1 bytes is longer than the %2 bytes allowed").arg(length).arg(kMaxBrowserMessage);
+        error_ = QStringLiteral("a message of %1 bytes is longer than the %2 bytes allowed")
+                     .arg(length)
+                     .arg(kMaxBrowserMessage);
         return std::nullopt;
     }
     const qsizetype whole = 4 + static_cast<qsizetype>(length);

@@ -76,9 +76,8 @@ QVariantList findConnectionPoint(PageObjects& page, const Object& object, const 
 QVariantList advise(PageObjects& page, const Object& object, const QVariantList& arguments)
 {
     const auto reference = qdbus_cast<bus::ObjectReference>(arguments.at(0));
-    const Object sink = reference.isNull()
-                            ? nullptr
-                            : std::make_shared<BusEventSink>(page.connection(), reference, page.deliveries());
+    const Object sink =
+        reference.isNull() ? nullptr : std::make_shared<BusEventSink>(page.connection(), reference, page.deliveries());
     std::int32_t cookie = 0;
     const HRESULT hr = queryInterface<IConnectionPoint>(object)->Advise(sink, &cookie);
     return {hr, static_cast<uint>(cookie)};

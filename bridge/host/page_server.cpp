@@ -170,8 +170,8 @@ private:
         }
         for (const PageMethod& method : pageMethods()) {
             const InterfaceInfo& info = method.interfaceInfo();
-            if (member != QLatin1String(method.name)
-                || (!interface.isEmpty() && interface != pageBusInterface(info)) || !answers(object, info.iid))
+            if (member != QLatin1String(method.name) || (!interface.isEmpty() && interface != pageBusInterface(info))
+                || !answers(object, info.iid))
                 continue;
             const QLatin1String inSignature(method.inSignature);
             if (message.signature() != inSignature)
@@ -214,8 +214,7 @@ private:
 
 PageServer::PageServer(QDBusConnection connection, QString root, std::shared_ptr<PendingDeliveries> deliveries)
     : objects_(std::make_unique<Objects>(std::move(connection), std::move(root), std::move(deliveries)))
-{
-}
+{}
 
 PageServer::~PageServer() = default;
 

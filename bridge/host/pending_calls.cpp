@@ -14,8 +14,8 @@ constexpr int kNoTimeout = std::numeric_limits<int>::max();
 // since it is the sender of the signal being handled.
 void retire(std::vector<std::unique_ptr<QDBusPendingCallWatcher>>& watchers, QDBusPendingCallWatcher* watcher)
 {
-    const auto found = std::find_if(watchers.begin(), watchers.end(),
-                                    [&](const auto& owned) { return owned.get() == watcher; });
+    const auto found =
+        std::find_if(watchers.begin(), watchers.end(), [&](const auto& owned) { return owned.get() == watcher; });
     if (found == watchers.end())
         return;
     found->release()->deleteLater();

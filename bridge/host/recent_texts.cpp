@@ -30,13 +30,15 @@ QJsonArray recentTextsList(const RecoveryStore& store)
         if (!bytes.ok() || bytes.value().empty())
             continue;
         const QDateTime time = QDateTime::fromSecsSinceEpoch(text.time);
-        const QString when = time.toString(time.date() == today ? QStringLiteral("HH:mm") : QStringLiteral("MMM d, HH:mm"));
+        const QString when =
+            time.toString(time.date() == today ? QStringLiteral("HH:mm") : QStringLiteral("MMM d, HH:mm"));
         const QString page = text.origin.title.isEmpty() ? text.origin.url : text.origin.title;
         const QString start = bytesToText(bytes.value(), text.origin.codePage).section(QLatin1Char('\n'), 0, 0);
         // "&" marks an access key in both browsers' menus; "&&" is one "&".
         QString title = QStringLiteral("%1 \u2014 %2 \u2014 %3").arg(when, shortened(page, 32), shortened(start, 40));
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        list.append(QJsonObject{{QStringLiteral("id"), QString::fromStdString(text.id)}, {QStringLiteral("title"), title}});
+        list.append(
+            QJsonObject{{QStringLiteral("id"), QString::fromStdString(text.id)}, {QStringLiteral("title"), title}});
     }
     return list;
 }

@@ -81,9 +81,8 @@ QByteArray quoted(const QString& text)
 std::vector<QByteArray> setValueMessages(const ValueTarget& target, const QString& value, std::size_t limit)
 {
     // Compact JSON around the text: what every part has before it, and after it.
-    const QByteArray head = "{\"type\":\"setValue\",\"request\":" + QByteArray::number(target.request)
-                            + ",\"page\":" + quoted(target.page) + ",\"element\":" + quoted(target.element)
-                            + ",\"text\":\"";
+    const QByteArray head = "{\"type\":\"setValue\",\"request\":" + QByteArray::number(target.request) + ",\"page\":"
+                            + quoted(target.page) + ",\"element\":" + quoted(target.element) + ",\"text\":\"";
     static const QByteArray moreTail = "\",\"more\":true}";
     static const QByteArray lastTail = "\",\"more\":false}";
     const std::size_t frame = static_cast<std::size_t>(head.size() + lastTail.size());

@@ -68,7 +68,8 @@ bool busCanStart(const QDBusConnection& connection)
     return names.isValid() && names.value().contains(serviceName());
 }
 
-[[nodiscard]] HRESULT startServer(const QDBusConnection& connection, const QString& classId, std::chrono::milliseconds timeout)
+[[nodiscard]] HRESULT startServer(const QDBusConnection& connection, const QString& classId,
+                                  std::chrono::milliseconds timeout)
 {
     std::string commandLine;
     const HRESULT registered = localServerCommandLine(classId, commandLine);
@@ -83,7 +84,7 @@ bool busCanStart(const QDBusConnection& connection)
         start << serviceName() << 0u;
         const QDBusMessage started = connection.call(start, QDBus::Block, static_cast<int>(timeout.count()));
         return started.type() == QDBusMessage::ReplyMessage || nameHasOwner(connection) ? S_OK
-                                                                                         : CO_E_SERVER_EXEC_FAILURE;
+                                                                                        : CO_E_SERVER_EXEC_FAILURE;
     }
     if (FAILED(registered))
         return registered;
@@ -119,9 +120,9 @@ Activation activate(QDBusConnection connection, const QString& classId, std::chr
         if (const HRESULT result = startServer(connection, classId, timeout); FAILED(result))
             return {result, {}};
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(serviceName(), QString::fromLatin1(kClassFactoryPath),
-                                                       QString::fromLatin1(kClassFactoryInterface),
-                                                       QStringLiteral("CreateInstance"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(serviceName(), QString::fromLatin1(kClassFactoryPath),
+                                       QString::fromLatin1(kClassFactoryInterface), QStringLiteral("CreateInstance"));
     call << classId;
     // The server was found or started above; the bus must not start another one behind our back.
     call.setAutoStartService(false);

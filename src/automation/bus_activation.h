@@ -26,7 +26,7 @@ inline constexpr HRESULT CO_E_SERVER_EXEC_FAILURE = static_cast<HRESULT>(0x80080
 
 struct Activation {
     HRESULT result = E_FAIL;
-    ObjectReference object;  // the new object when `result` succeeded; null otherwise
+    ObjectReference object; // the new object when `result` succeeded; null otherwise
 };
 
 // The command line that starts the server of `classId`, a ProgID (found through its key's CLSID

@@ -72,7 +72,8 @@ public:
 
     bool registerClassFactory()
     {
-        factoryRegistered_ = factoryRegistered_
+        factoryRegistered_ =
+            factoryRegistered_
             || connection_.registerVirtualObject(QLatin1String(kClassFactoryPath), this, QDBusConnection::SingleNode);
         return factoryRegistered_;
     }
@@ -207,7 +208,8 @@ private:
         const QString interface = call.interface();
         if (interface == kIntrospectableInterface || interface == kPeerInterface)
             return std::nullopt;
-        if ((!interface.isEmpty() && interface != QLatin1String(kClassFactoryInterface)) || call.member() != u"CreateInstance")
+        if ((!interface.isEmpty() && interface != QLatin1String(kClassFactoryInterface))
+            || call.member() != u"CreateInstance")
             return call.createErrorReply(QDBusError::UnknownMethod,
                                          QStringLiteral("No method %1 in %2").arg(call.member(), interface));
         if (call.signature() != u"s")

@@ -29,7 +29,7 @@ QString argument(QStringView name, const QString& type, const char* direction)
 QString memberAnnotations(const MemberInfo& member, const QString& indent)
 {
     return annotation(kDispIdAnnotation, QString::number(member.id), indent)
-        + annotation(kHelpAnnotation, member.help, indent);
+           + annotation(kHelpAnnotation, member.help, indent);
 }
 
 QString methodXml(const MemberInfo& method)
@@ -37,7 +37,8 @@ QString methodXml(const MemberInfo& method)
     QString xml = QStringLiteral("  <method name=\"%1\">\n").arg(escaped(method.name));
     int position = 0;
     for (const ParamInfo& param : method.parameters()) {
-        const QString name = param.name.empty() ? QStringLiteral("arg%1").arg(position) : QStringView(param.name).toString();
+        const QString name =
+            param.name.empty() ? QStringLiteral("arg%1").arg(position) : QStringView(param.name).toString();
         xml += argument(name, busSignature(param.type), "in");
         ++position;
     }
@@ -65,10 +66,11 @@ QString propertyXml(const MemberInfo& first, const InterfaceInfo& info)
         }
     }
     const QString access = readable && writable ? QStringLiteral("readwrite")
-        : readable                              ? QStringLiteral("read")
+                           : readable           ? QStringLiteral("read")
                                                 : QStringLiteral("write");
-    return QStringLiteral("  <property name=\"%1\" type=\"%2\" access=\"%3\">\n").arg(escaped(first.name), busSignature(type), access)
-        + memberAnnotations(first, QStringLiteral("    ")) + QStringLiteral("  </property>\n");
+    return QStringLiteral("  <property name=\"%1\" type=\"%2\" access=\"%3\">\n")
+               .arg(escaped(first.name), busSignature(type), access)
+           + memberAnnotations(first, QStringLiteral("    ")) + QStringLiteral("  </property>\n");
 }
 
 QString typedInterfaceXml(const InterfaceInfo& info)
@@ -76,7 +78,8 @@ QString typedInterfaceXml(const InterfaceInfo& info)
     QString xml = QStringLiteral(" <interface name=\"%1\">\n").arg(escaped(typedInterfaceName(info)));
     // No PropertiesChanged is ever sent: a value read earlier may be stale.
     xml += annotation("org.freedesktop.DBus.Property.EmitsChangedSignal", u"false", QStringLiteral("  "));
-    xml += annotation("org.fernhollow.Automation.Iid", QString::fromStdString(info.iid.toString()), QStringLiteral("  "));
+    xml +=
+        annotation("org.fernhollow.Automation.Iid", QString::fromStdString(info.iid.toString()), QStringLiteral("  "));
     xml += annotation(kHelpAnnotation, info.help, QStringLiteral("  "));
     std::vector<std::u16string_view> properties;
     for (const MemberInfo& member : info.members) {

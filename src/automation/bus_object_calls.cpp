@@ -35,8 +35,7 @@ public:
     ObjectCall(const QDBusMessage& call, const std::shared_ptr<Dispatchable>& object, ObjectMarshaller& marshaller)
         : call_(call), object_(object), marshaller_(marshaller), info_(object->typeInfo()),
           typedInterface_(typedInterfaceName(info_))
-    {
-    }
+    {}
 
     std::optional<QDBusMessage> answer()
     {
@@ -67,7 +66,10 @@ public:
 private:
     QString peer() const { return call_.service(); }
 
-    QDBusMessage error(QDBusError::ErrorType type, const QString& text) const { return call_.createErrorReply(type, text); }
+    QDBusMessage error(QDBusError::ErrorType type, const QString& text) const
+    {
+        return call_.createErrorReply(type, text);
+    }
     QDBusMessage failure(HRESULT hr) const
     {
         return call_.createErrorReply(QLatin1String(kHresultErrorName), hresultText(hr));
@@ -101,7 +103,8 @@ private:
         std::vector<Variant> args;
         const QVariantList received = call_.arguments();
         for (qsizetype i = 0; i < received.size(); ++i)
-            args.push_back(fromBusValue(received[i], method->parameters()[static_cast<std::size_t>(i)].type, marshaller_));
+            args.push_back(
+                fromBusValue(received[i], method->parameters()[static_cast<std::size_t>(i)].type, marshaller_));
         Variant result;
         const HRESULT hr = object_->Invoke(method->id, DispatchFlags::Method, args, &result);
         QVariantList reply{QVariant::fromValue(static_cast<qint32>(hr))};
@@ -130,12 +133,15 @@ private:
         if (method == u"Set" && call_.signature() != u"ssv")
             return wrongArguments(QStringLiteral("ssv"));
         if (method != u"Get" && method != u"Set")
-            return error(QDBusError::UnknownMethod, QStringLiteral("No method %1 in %2").arg(method, kPropertiesInterface));
+            return error(QDBusError::UnknownMethod,
+                         QStringLiteral("No method %1 in %2").arg(method, kPropertiesInterface));
 
         const QString interface = args[0].toString();
         const QString name = args[1].toString();
-        const MemberInfo* get = interface == typedInterface_ || interface.isEmpty() ? findMember(name, MemberKind::PropertyGet) : nullptr;
-        const MemberInfo* put = interface == typedInterface_ || interface.isEmpty() ? findMember(name, MemberKind::PropertyPut) : nullptr;
+        const MemberInfo* get =
+            interface == typedInterface_ || interface.isEmpty() ? findMember(name, MemberKind::PropertyGet) : nullptr;
+        const MemberInfo* put =
+            interface == typedInterface_ || interface.isEmpty() ? findMember(name, MemberKind::PropertyPut) : nullptr;
         if (!get && !put)
             return error(QDBusError::UnknownProperty, QStringLiteral("No property %1 in %2").arg(name, interface));
         return method == u"Get" ? getProperty(get) : setProperty(put, args[2]);
@@ -144,7 +150,8 @@ private:
     QDBusMessage getProperty(const MemberInfo* get)
     {
         if (!get)
-            return error(QDBusError::AccessDenied, QStringLiteral("%1 is write-only").arg(call_.arguments()[1].toString()));
+            return error(QDBusError::AccessDenied,
+                         QStringLiteral("%1 is write-only").arg(call_.arguments()[1].toString()));
         Variant value;
         if (const HRESULT hr = object_->Invoke(get->id, DispatchFlags::PropertyGet, {}, &value); FAILED(hr))
             return failure(hr);
@@ -154,7 +161,8 @@ private:
     QDBusMessage setProperty(const MemberInfo* put, const QVariant& received)
     {
         if (!put)
-            return error(QDBusError::PropertyReadOnly, QStringLiteral("%1 is read-only").arg(call_.arguments()[1].toString()));
+            return error(QDBusError::PropertyReadOnly,
+                         QStringLiteral("%1 is read-only").arg(call_.arguments()[1].toString()));
         Variant value;
         HRESULT hr = fromBusVariant(received.value<QDBusVariant>().variant(), marshaller_, value);
         if (SUCCEEDED(hr))
@@ -172,7 +180,8 @@ private:
                     continue;
                 Variant value;
                 if (SUCCEEDED(object_->Invoke(member.id, DispatchFlags::PropertyGet, {}, &value)))
-                    values.insert(QStringView(member.name).toString(), propertyValue(value, member.resultType).variant());
+                    values.insert(QStringView(member.name).toString(),
+                                  propertyValue(value, member.resultType).variant());
             }
         }
         return call_.createReply(QVariant::fromValue(values));
@@ -233,8 +242,8 @@ private:
             const auto flags = static_cast<DispatchFlags>(received[1].value<ushort>());
             hr = object_->Invoke(received[0].toInt(), flags, args, &result);
         }
-        return call_.createReply(
-            {QVariant::fromValue(static_cast<qint32>(hr)), QVariant::fromValue(toBusVariant(result, marshaller_, peer()))});
+        return call_.createReply({QVariant::fromValue(static_cast<qint32>(hr)),
+                                  QVariant::fromValue(toBusVariant(result, marshaller_, peer()))});
     }
 
     QDBusMessage queryInterface()
@@ -243,7 +252,7 @@ private:
             return wrongArguments(QStringLiteral("s"));
         const QString name = call_.arguments()[0].toString();
         const bool answers = name == typedInterface_ || name == QLatin1String(kDispatchInterface)
-            || name == QLatin1String(kUnknownInterface);
+                             || name == QLatin1String(kUnknownInterface);
         return call_.createReply(QVariant(answers));
     }
 

@@ -72,7 +72,8 @@ std::optional<RegisteredClass> findByProgId(QStringView progId)
         [&](const ClassInfo& info) { return sameName(info.progId) || sameName(info.versionedProgId); });
 }
 
-[[nodiscard]] HRESULT instantiate(const RegisteredClass& registered, const Guid& iid, std::shared_ptr<Dispatchable>* object)
+[[nodiscard]] HRESULT instantiate(const RegisteredClass& registered, const Guid& iid,
+                                  std::shared_ptr<Dispatchable>* object)
 {
     std::shared_ptr<Dispatchable> created;
     try {
@@ -92,10 +93,7 @@ ClassRegistration::~ClassRegistration()
     revoke();
 }
 
-ClassRegistration::ClassRegistration(ClassRegistration&& other) noexcept
-    : cookie_(std::exchange(other.cookie_, 0))
-{
-}
+ClassRegistration::ClassRegistration(ClassRegistration&& other) noexcept : cookie_(std::exchange(other.cookie_, 0)) {}
 
 ClassRegistration& ClassRegistration::operator=(ClassRegistration&& other) noexcept
 {

@@ -46,7 +46,7 @@ void ConnectionPoint::fire(DISPID id)
     const std::vector<Connection> advised = connections_;
     for (const Connection& connection : advised) {
         if (isAdvised(connection.cookie))
-            ignoreResult(connection.sink->Invoke(id, DispatchFlags::Method, {}, nullptr));  // the sink's own affair
+            ignoreResult(connection.sink->Invoke(id, DispatchFlags::Method, {}, nullptr)); // the sink's own affair
     }
 }
 

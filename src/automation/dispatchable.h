@@ -63,10 +63,12 @@ public:
     // DISP_E_BADPARAMCOUNT: not exactly as many arguments as parameters.
     // DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW: an argument does not convert to its parameter's type.
     // Otherwise the member's own result.
-    [[nodiscard]] virtual HRESULT Invoke(DISPID id, DispatchFlags flags, std::span<const Variant> args, Variant* result);
+    [[nodiscard]] virtual HRESULT Invoke(DISPID id, DispatchFlags flags, std::span<const Variant> args,
+                                         Variant* result);
 
     // GetIDsOfNames, then Invoke: how a caller that knows only names (the bus) reaches a member.
-    [[nodiscard]] HRESULT invokeByName(QStringView name, DispatchFlags flags, std::span<const Variant> args, Variant* result);
+    [[nodiscard]] HRESULT invokeByName(QStringView name, DispatchFlags flags, std::span<const Variant> args,
+                                       Variant* result);
 
 protected:
     Dispatchable() = default;

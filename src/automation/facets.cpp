@@ -13,8 +13,8 @@ HRESULT FacetedObject::queryFacet(const Guid& iid, std::shared_ptr<Dispatchable>
 
     // Dropped facets leave expired entries behind; they go before the cache is searched.
     std::erase_if(facets_, [](const auto& entry) { return entry.second.expired(); });
-    const auto cached = std::find_if(facets_.begin(), facets_.end(),
-                                     [&](const auto& entry) { return entry.first == wanted; });
+    const auto cached =
+        std::find_if(facets_.begin(), facets_.end(), [&](const auto& entry) { return entry.first == wanted; });
     if (cached != facets_.end()) {
         *object = cached->second.lock();
         return S_OK;

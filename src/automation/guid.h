@@ -61,8 +61,8 @@ constexpr bool readHex(std::string_view text, std::size_t pos, std::size_t digit
 constexpr std::optional<Guid> Guid::parse(std::string_view text)
 {
     // {01234567-0123-0123-0123-012345678901}
-    if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-'
-        || text[19] != '-' || text[24] != '-')
+    if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-' || text[19] != '-'
+        || text[24] != '-')
         return std::nullopt;
     Guid guid;
     std::uint32_t value = 0;

@@ -27,8 +27,8 @@ enum class MemberKind : std::uint16_t {
 };
 
 struct ParamInfo {
-    std::u16string_view name;  // empty for the value of a property put
-    VarType type = VT_EMPTY;   // in a table built by member_table.h: VT_EMPTY means "the C++ type's"
+    std::u16string_view name; // empty for the value of a property put
+    VarType type = VT_EMPTY;  // in a table built by member_table.h: VT_EMPTY means "the C++ type's"
 };
 
 // Calls the C++ member behind a table entry. `args` are already coerced to the parameter types.
@@ -42,7 +42,7 @@ struct MemberInfo {
     MemberKind kind = MemberKind::Method;
     std::array<ParamInfo, kMaxParameters> parameterSlots{};
     std::size_t parameterCount = 0;
-    VarType resultType = VT_VOID;  // the [out, retval] type; VT_VOID when there is none
+    VarType resultType = VT_VOID; // the [out, retval] type; VT_VOID when there is none
     std::u16string_view help;
     MemberThunk invoke = nullptr;
 
@@ -54,7 +54,7 @@ struct InterfaceInfo {
     Guid iid;
     std::u16string_view help;
     bool dual = false;                   // false: a dispinterface
-    std::span<const MemberInfo> members;  // in vtable order; a property's get before its put
+    std::span<const MemberInfo> members; // in vtable order; a property's get before its put
 
     // The first member of that name, letters compared case-insensitively; nullptr when none.
     const MemberInfo* findByName(QStringView memberName) const;
@@ -64,11 +64,11 @@ struct ClassInfo {
     std::u16string_view name;
     Guid clsid;
     std::u16string_view help;
-    std::u16string_view progId;           // version-independent
+    std::u16string_view progId; // version-independent
     std::u16string_view versionedProgId;
     std::u16string_view friendlyName;
     const InterfaceInfo* defaultInterface = nullptr;
-    const InterfaceInfo* eventsInterface = nullptr;  // the source dispinterface
+    const InterfaceInfo* eventsInterface = nullptr; // the source dispinterface
 };
 
 } // namespace quillbrook

@@ -12,7 +12,7 @@ QString attribute(QStringView name, QStringView value)
 QString memberXml(const MemberInfo& member)
 {
     QString xml = QStringLiteral("  <member") + attribute(u"name", member.name)
-        + attribute(u"dispid", QString::number(member.id)) + attribute(u"kind", typeLibraryName(member.kind));
+                  + attribute(u"dispid", QString::number(member.id)) + attribute(u"kind", typeLibraryName(member.kind));
     if (member.resultType != VT_VOID)
         xml += attribute(u"type", typeLibraryName(member.resultType));
     xml += attribute(u"help", member.help);
@@ -21,7 +21,7 @@ QString memberXml(const MemberInfo& member)
     xml += QStringLiteral(">\n");
     for (const ParamInfo& param : member.parameters())
         xml += QStringLiteral("    <param") + attribute(u"name", param.name)
-            + attribute(u"type", typeLibraryName(param.type)) + QStringLiteral("/>\n");
+               + attribute(u"type", typeLibraryName(param.type)) + QStringLiteral("/>\n");
     return xml + QStringLiteral("  </member>\n");
 }
 
@@ -61,7 +61,7 @@ QString typeLibraryName(MemberKind kind)
 QString introspectionXml(const InterfaceInfo& info)
 {
     QString xml = QStringLiteral("<interface") + attribute(u"name", info.name) + attribute(u"iid", guidText(info.iid))
-        + attribute(u"dual", info.dual ? u"true" : u"false") + attribute(u"help", info.help);
+                  + attribute(u"dual", info.dual ? u"true" : u"false") + attribute(u"help", info.help);
     if (info.members.empty())
         return xml + QStringLiteral("/>\n");
     xml += QStringLiteral(">\n");
@@ -73,10 +73,12 @@ QString introspectionXml(const InterfaceInfo& info)
 QString introspectionXml(const ClassInfo& info)
 {
     QString xml = QStringLiteral("<class") + attribute(u"name", info.name) + attribute(u"clsid", guidText(info.clsid))
-        + attribute(u"progid", info.progId) + attribute(u"versionedProgid", info.versionedProgId)
-        + attribute(u"friendlyName", info.friendlyName) + attribute(u"help", info.help) + QStringLiteral(">\n");
+                  + attribute(u"progid", info.progId) + attribute(u"versionedProgid", info.versionedProgId)
+                  + attribute(u"friendlyName", info.friendlyName) + attribute(u"help", info.help)
+                  + QStringLiteral(">\n");
     if (info.defaultInterface)
-        xml += QStringLiteral("<default>\n") + introspectionXml(*info.defaultInterface) + QStringLiteral("</default>\n");
+        xml +=
+            QStringLiteral("<default>\n") + introspectionXml(*info.defaultInterface) + QStringLiteral("</default>\n");
     if (info.eventsInterface)
         xml += QStringLiteral("<source>\n") + introspectionXml(*info.eventsInterface) + QStringLiteral("</source>\n");
     return xml + QStringLiteral("</class>\n");

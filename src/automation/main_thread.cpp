@@ -70,8 +70,7 @@ class PostedCall {
 public:
     PostedCall(std::function<HRESULT()> call, std::shared_ptr<CallState> state)
         : call_(std::move(call)), state_(std::move(state))
-    {
-    }
+    {}
     ~PostedCall() { state_->finish(RPC_E_DISCONNECTED); }
     PostedCall(const PostedCall&) = delete;
     PostedCall& operator=(const PostedCall&) = delete;
@@ -107,7 +106,8 @@ bool isMainThread()
 
     auto state = std::make_shared<CallState>();
     auto posted = std::make_shared<PostedCall>(std::move(call), state);
-    QMetaObject::invokeMethod(application, [posted] { posted->run(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        application, [posted] { posted->run(); }, Qt::QueuedConnection);
     posted.reset();
     return state->await(stop);
 }

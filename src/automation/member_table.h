@@ -107,9 +107,11 @@ struct Signature<HRESULT (C::*)(Args...)> {
 
     static constexpr std::array<VarType, inArity> inTypes()
     {
-        return []<std::size_t... I>(std::index_sequence<I...>) {
+        return []<std::size_t... I>(std::index_sequence<I...>)
+        {
             return std::array<VarType, inArity>{AutomationType<In<I>>::type...};
-        }(std::make_index_sequence<inArity>{});
+        }
+        (std::make_index_sequence<inArity>{});
     }
 
     static constexpr VarType resultType()
@@ -123,11 +125,12 @@ struct Signature<HRESULT (C::*)(Args...)> {
 
 template <auto Member, class Sig, std::size_t... I>
 [[nodiscard]] HRESULT callWithArguments(typename Sig::Class& self, [[maybe_unused]] std::span<const Variant> args,
-                          [[maybe_unused]] Variant* result, std::index_sequence<I...>)
+                                        [[maybe_unused]] Variant* result, std::index_sequence<I...>)
 {
     if constexpr (Sig::hasRetval) {
         typename Sig::Retval value{};
-        const HRESULT hr = (self.*Member)(AutomationType<typename Sig::template In<I>>::fromVariant(args[I])..., &value);
+        const HRESULT hr =
+            (self.*Member)(AutomationType<typename Sig::template In<I>>::fromVariant(args[I])..., &value);
         if (SUCCEEDED(hr) && result)
             *result = AutomationType<typename Sig::Retval>::toVariant(std::move(value));
         return hr;
@@ -190,8 +193,8 @@ constexpr MemberInfo describeMember(std::u16string_view name, DISPID id, MemberK
 } // namespace member_table_detail
 
 template <auto Method>
-consteval std::array<MemberInfo, 1> method(std::u16string_view name, DISPID id,
-                                           std::initializer_list<ParamInfo> params, std::u16string_view help)
+consteval std::array<MemberInfo, 1> method(std::u16string_view name, DISPID id, std::initializer_list<ParamInfo> params,
+                                           std::u16string_view help)
 {
     return {member_table_detail::describeMember<Method>(name, id, MemberKind::Method, params, help)};
 }

@@ -85,7 +85,8 @@ void PeerHolds::releaseHolds(const QString& path, const QString& peer, bool ever
 void PeerHolds::watch(const QString& peer)
 {
     peers_.addWatchedService(peer);
-    auto* pending = new QDBusPendingCallWatcher(connection_.interface()->asyncCall(QStringLiteral("NameHasOwner"), peer), this);
+    auto* pending =
+        new QDBusPendingCallWatcher(connection_.interface()->asyncCall(QStringLiteral("NameHasOwner"), peer), this);
     QObject::connect(pending, &QDBusPendingCallWatcher::finished, this, [this, peer](QDBusPendingCallWatcher* call) {
         const QDBusPendingReply<bool> reply = *call;
         if (reply.isValid() && !reply.value())

@@ -50,9 +50,9 @@ HRESULT RemoteDispatch::Invoke(DISPID id, DispatchFlags flags, std::span<const V
     QVariantList busArgs;
     for (const Variant& arg : args)
         busArgs.append(toBusVariant(arg, target.marshaller(), target.reference().service).variant());
-    const QDBusMessage reply = target.call(
-        QLatin1String(kDispatchInterface), QStringLiteral("Invoke"),
-        {QVariant::fromValue(static_cast<qint32>(id)), QVariant::fromValue(static_cast<ushort>(flags)), QVariant(busArgs)});
+    const QDBusMessage reply = target.call(QLatin1String(kDispatchInterface), QStringLiteral("Invoke"),
+                                           {QVariant::fromValue(static_cast<qint32>(id)),
+                                            QVariant::fromValue(static_cast<ushort>(flags)), QVariant(busArgs)});
     const HRESULT hr = RemoteObject::resultOf(reply);
     if (result && reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() >= 2) {
         Variant value;

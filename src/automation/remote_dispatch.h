@@ -15,7 +15,8 @@ public:
     // An empty table: the members are the remote object's, known only to it.
     const InterfaceInfo& typeInfo() const override;
     [[nodiscard]] HRESULT GetIDsOfNames(QStringView name, DISPID& id) const override;
-    [[nodiscard]] HRESULT Invoke(DISPID id, DispatchFlags flags, std::span<const Variant> args, Variant* result) override;
+    [[nodiscard]] HRESULT Invoke(DISPID id, DispatchFlags flags, std::span<const Variant> args,
+                                 Variant* result) override;
 
     const RemoteObject& remote() const { return state(); }
 };

@@ -66,12 +66,10 @@ RemoteInterfaceTable& remoteInterfaces()
     case QDBusError::NoServer:
     case QDBusError::Timeout:
     case QDBusError::TimedOut:
-    case QDBusError::UnknownObject:
-        return RPC_E_DISCONNECTED;
+    case QDBusError::UnknownObject: return RPC_E_DISCONNECTED;
     case QDBusError::UnknownMethod:
     case QDBusError::UnknownInterface:
-    case QDBusError::UnknownProperty:
-        return E_NOTIMPL;
+    case QDBusError::UnknownProperty: return E_NOTIMPL;
     // What the original's Invoke answers for a put of a property without one.
     case QDBusError::PropertyReadOnly: return DISP_E_MEMBERNOTFOUND;
     case QDBusError::InvalidArgs: return E_INVALIDARG;
@@ -95,8 +93,7 @@ std::shared_ptr<RemoteObject> RemoteObject::create(ObjectMarshaller& marshaller,
 
 RemoteObject::RemoteObject(ObjectMarshaller& marshaller, ObjectReference reference)
     : marshaller_(marshaller), reference_(std::move(reference)), connection_(marshaller.connection())
-{
-}
+{}
 
 RemoteObject::~RemoteObject()
 {
@@ -110,7 +107,8 @@ RemoteObject::~RemoteObject()
 
 QDBusMessage RemoteObject::call(const QString& busInterface, const QString& method, const QVariantList& arguments) const
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(reference_.service, reference_.path.path(), busInterface, method);
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(reference_.service, reference_.path.path(), busInterface, method);
     message.setArguments(arguments);
     // A reference names a running process's object; starting a new server could not find it.
     message.setAutoStartService(false);
@@ -154,7 +152,8 @@ std::shared_ptr<Dispatchable> RemoteObject::createFacet(const Guid& iid)
     const auto entry = remoteInterfaces().find(iid);
     if (!entry)
         return nullptr;
-    const QDBusMessage reply = call(QLatin1String(kUnknownInterface), QStringLiteral("QueryInterface"), {entry->busInterface});
+    const QDBusMessage reply =
+        call(QLatin1String(kUnknownInterface), QStringLiteral("QueryInterface"), {entry->busInterface});
     const QVariantList arguments = reply.arguments();
     if (reply.type() != QDBusMessage::ReplyMessage || arguments.isEmpty() || !arguments.front().toBool())
         return nullptr;

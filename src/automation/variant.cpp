@@ -72,7 +72,7 @@ Variant Variant::fromUnknown(std::shared_ptr<Dispatchable> object)
 bool operator==(const Variant& a, const Variant& b)
 {
     return a.type_ == b.type_ && a.integer_ == b.integer_ && a.real_ == b.real_
-        && a.string_.isNull() == b.string_.isNull() && a.string_ == b.string_ && a.object_ == b.object_;
+           && a.string_.isNull() == b.string_.isNull() && a.string_ == b.string_ && a.object_ == b.object_;
 }
 
 namespace {
@@ -157,9 +157,7 @@ template <class Integer>
 {
     HRESULT hr = S_OK;
     switch (type) {
-    case VT_VARIANT:
-        coerced = value;
-        return S_OK;
+    case VT_VARIANT: coerced = value; return S_OK;
     case VT_I2: {
         std::int16_t result = 0;
         if (hr = toInteger(value, result); SUCCEEDED(hr))
@@ -198,8 +196,7 @@ template <class Integer>
         coerced = type == VT_DISPATCH ? Variant::fromDispatch(value.object()) : Variant::fromUnknown(value.object());
         return S_OK;
     }
-    default:
-        return DISP_E_TYPEMISMATCH;
+    default: return DISP_E_TYPEMISMATCH;
     }
 }
 
@@ -212,8 +209,7 @@ std::string describe(const Variant& value)
     case VT_I4: return "VT_I4 " + std::to_string(value.i4());
     case VT_R8: return "VT_R8 " + QString::number(value.r8(), 'G', 17).toStdString();
     case VT_BOOL: return "VT_BOOL " + std::to_string(value.boolVal());
-    case VT_BSTR:
-        return value.bstr().isNull() ? "VT_BSTR (null)" : "VT_BSTR \"" + value.bstr().toStdString() + '"';
+    case VT_BSTR: return value.bstr().isNull() ? "VT_BSTR (null)" : "VT_BSTR \"" + value.bstr().toStdString() + '"';
     case VT_DISPATCH: return value.object() ? "VT_DISPATCH (object)" : "VT_DISPATCH (null)";
     case VT_UNKNOWN: return value.object() ? "VT_UNKNOWN (object)" : "VT_UNKNOWN (null)";
     default: return "VT " + std::to_string(value.type());

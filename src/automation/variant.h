@@ -36,14 +36,14 @@ enum VarType : std::uint16_t {
 
 class Variant {
 public:
-    Variant() = default;  // VT_EMPTY
+    Variant() = default; // VT_EMPTY
 
     static Variant null();
     static Variant fromI2(std::int16_t value);
     static Variant fromI4(std::int32_t value);
     static Variant fromR8(double value);
-    static Variant fromBool(VARIANT_BOOL value);  // kept as given, not normalised to -1
-    static Variant fromBstr(QString value);       // a null QString is the null string
+    static Variant fromBool(VARIANT_BOOL value); // kept as given, not normalised to -1
+    static Variant fromBstr(QString value);      // a null QString is the null string
     static Variant fromDispatch(std::shared_ptr<Dispatchable> object);
     static Variant fromUnknown(std::shared_ptr<Dispatchable> object);
 

@@ -28,7 +28,8 @@ constexpr char kProgramFileName[] = "brackenhop";
 
 [[nodiscard]] HRESULT unregisterAppId(RegistryKey& classes)
 {
-    for (const std::string& key : {"AppID\\" + kBrackenhopAppId.toString(), std::string("AppID\\") + kProgramFileName}) {
+    for (const std::string& key :
+         {"AppID\\" + kBrackenhopAppId.toString(), std::string("AppID\\") + kProgramFileName}) {
         const Win32Error error = classes.deleteTree(key);
         if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
             return HRESULT_FROM_WIN32(error);

@@ -14,18 +14,17 @@
 
 namespace {
 
-constexpr char kUsage[] =
-    "Usage: brackenhop [/UnregServer | /RegServer]\n"
-    "Quillbrook's companion program.\n"
-    "\n"
-    "  (no switch)   open Quillbrook's configuration dialog (the menu items), starting the\n"
-    "                server when it is not running\n"
-    "  /UnregServer  remove every context-menu entry Quillbrook made for this user\n"
-    "  /RegServer    the registration step of the companion program\n"
-    "  --help        show this text\n"
-    "  --version     show the version\n"
-    "\n"
-    "The switches may start with '-' and be written in any letter case.\n";
+constexpr char kUsage[] = "Usage: brackenhop [/UnregServer | /RegServer]\n"
+                          "Quillbrook's companion program.\n"
+                          "\n"
+                          "  (no switch)   open Quillbrook's configuration dialog (the menu items), starting the\n"
+                          "                server when it is not running\n"
+                          "  /UnregServer  remove every context-menu entry Quillbrook made for this user\n"
+                          "  /RegServer    the registration step of the companion program\n"
+                          "  --help        show this text\n"
+                          "  --version     show the version\n"
+                          "\n"
+                          "The switches may start with '-' and be written in any letter case.\n";
 
 } // namespace
 
@@ -39,10 +38,8 @@ int main(int argc, char** argv)
     case RegistrationSwitch::UnregServer:
         removeMarkedMenuEntries();
         return reportExitStatus("brackenhop", updateAppIdRegistration(false));
-    case RegistrationSwitch::RegServer:
-        return reportExitStatus("brackenhop", updateAppIdRegistration(true));
-    case RegistrationSwitch::None:
-        break;
+    case RegistrationSwitch::RegServer: return reportExitStatus("brackenhop", updateAppIdRegistration(true));
+    case RegistrationSwitch::None: break;
     }
     const QCoreApplication application(argc, argv);
     if (const HRESULT result = openMenuItemsDialog(QDBusConnection::sessionBus()); FAILED(result))

@@ -31,8 +31,8 @@ void removeMarkedMenuEntries(const HiveLocation& location)
     for (auto name = menuExt.value().enumSubKey(index); name.ok() && name.value().size() < kNameBuffer;
          name = menuExt.value().enumSubKey(index)) {
         // After a deletion the next entry has moved into this position.
-        const bool removed = carriesMarker(menuExt.value(), name.value())
-            && menuExt.value().deleteSubKey(name.value()) == ERROR_SUCCESS;
+        const bool removed =
+            carriesMarker(menuExt.value(), name.value()) && menuExt.value().deleteSubKey(name.value()) == ERROR_SUCCESS;
         if (!removed)
             ++index;
     }

@@ -25,8 +25,8 @@ QDBusMessage callOn(const bus::ObjectReference& object, const QString& interface
     const bus::Activation service = bus::activate(connection, QStringLiteral("Quillbrook.Service"));
     if (FAILED(service.result))
         return service.result;
-    const QString serviceInterface = QString::fromLatin1(bus::kInstanceInterfacePrefix)
-        + QStringView(IService::interfaceInfo().name).toString();
+    const QString serviceInterface =
+        QString::fromLatin1(bus::kInstanceInterfacePrefix) + QStringView(IService::interfaceInfo().name).toString();
     QDBusMessage show = callOn(service.object, serviceInterface, QStringLiteral("ShowMenuDialog"));
     show << std::int32_t{0};
     connection.call(show, QDBus::Block, kNoTimeout);

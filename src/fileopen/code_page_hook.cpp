@@ -41,12 +41,8 @@ void CodePageHook(FileDialogEvent event, QObject& extraControls, std::intptr_t c
     if (!list || !chosen)
         return;
     switch (event) {
-    case FileDialogEvent::Initialized:
-        fill(*list, *chosen);
-        break;
-    case FileDialogEvent::FileOk:
-        *chosen = choiceOf(*list, *chosen);
-        break;
+    case FileDialogEvent::Initialized: fill(*list, *chosen); break;
+    case FileDialogEvent::FileOk: *chosen = choiceOf(*list, *chosen); break;
     }
 }
 

@@ -39,11 +39,9 @@ std::string entryPath()
 } // namespace
 
 CFileOpenService::CFileOpenService()
-    : menuExtKey_(kMenuExtKeyPath, std::string()),
-      extensions_(toWide(globalSettings().FileOpenExtensions)),
+    : menuExtKey_(kMenuExtKeyPath, std::string()), extensions_(toWide(globalSettings().FileOpenExtensions)),
       openingFile_(toWide(globalSettings().LastOpenedFile))
-{
-}
+{}
 
 CFileOpenService::~CFileOpenService() = default;
 

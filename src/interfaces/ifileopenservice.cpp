@@ -8,17 +8,17 @@ namespace {
 
 using F = IFileOpenService;
 
-constexpr auto kFileOpenServiceMembers = memberTable(
-    property<&F::get_Registered, &F::put_Registered>(u"Registered", 1, u"プロパティRegistered"),
-    property<&F::get_Extensions, &F::put_Extensions>(u"Extensions", 2, u"プロパティExtensions"),
-    property<&F::get_OpeningFile, &F::put_OpeningFile>(u"OpeningFile", 3, u"プロパティOpeningFile"),
-    method<&F::OpenFile>(u"OpenFile", 4, {{u"TextAreaElement"}}, u"メソッドOpenFile"));
+constexpr auto kFileOpenServiceMembers =
+    memberTable(property<&F::get_Registered, &F::put_Registered>(u"Registered", 1, u"プロパティRegistered"),
+                property<&F::get_Extensions, &F::put_Extensions>(u"Extensions", 2, u"プロパティExtensions"),
+                property<&F::get_OpeningFile, &F::put_OpeningFile>(u"OpeningFile", 3, u"プロパティOpeningFile"),
+                method<&F::OpenFile>(u"OpenFile", 4, {{u"TextAreaElement"}}, u"メソッドOpenFile"));
 
 constexpr InterfaceInfo kIFileOpenService{u"IFileOpenService", IID_IFileOpenService,
                                           u"IFileOpenService インターフェイス", true, kFileOpenServiceMembers};
 
-constexpr InterfaceInfo kIFileOpenServiceEvents{u"_IFileOpenServiceEvents", DIID__IFileOpenServiceEvents,
-                                                u"_IFileOpenServiceEvents インターフェイス", false, {}};
+constexpr InterfaceInfo kIFileOpenServiceEvents{
+    u"_IFileOpenServiceEvents", DIID__IFileOpenServiceEvents, u"_IFileOpenServiceEvents インターフェイス", false, {}};
 
 constexpr ClassInfo kCFileOpenService{u"CFileOpenService",
                                       CLSID_CFileOpenService,

@@ -14,7 +14,7 @@ constexpr auto kInputTextMembers =
                 propertyGet<&E::get_form>(u"form", 3, u"The form that contains the element"));
 
 constexpr InterfaceInfo kIHTMLInputTextElement{u"IHTMLInputTextElement", IID_IHTMLInputTextElement,
-                                              u"A single-line text input", true, kInputTextMembers};
+                                               u"A single-line text input", true, kInputTextMembers};
 
 } // namespace
 

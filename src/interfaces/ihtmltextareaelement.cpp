@@ -14,7 +14,7 @@ constexpr auto kTextAreaMembers =
                 propertyGet<&E::get_form>(u"form", 3, u"The form that contains the element"));
 
 constexpr InterfaceInfo kIHTMLTextAreaElement{u"IHTMLTextAreaElement", IID_IHTMLTextAreaElement,
-                                             u"A multi-line text box", true, kTextAreaMembers};
+                                              u"A multi-line text box", true, kTextAreaMembers};
 
 } // namespace
 

@@ -41,12 +41,12 @@ constexpr auto kServiceMembers = memberTable(
 
 constexpr InterfaceInfo kIService{u"IService", IID_IService, u"IService インターフェイス", true, kServiceMembers};
 
-constexpr InterfaceInfo kIServiceEvents{u"_IServiceEvents", DIID__IServiceEvents, u"_IServiceEvents インターフェイス",
-                                        false, {}};
+constexpr InterfaceInfo kIServiceEvents{
+    u"_IServiceEvents", DIID__IServiceEvents, u"_IServiceEvents インターフェイス", false, {}};
 
-constexpr ClassInfo kCService{u"CService",         CLSID_CService,         u"Service Class",
-                              u"Quillbrook.Service", u"Quillbrook.Service.1", u"CService Object",
-                              &kIService,          &kIServiceEvents};
+constexpr ClassInfo kCService{
+    u"CService",        CLSID_CService, u"Service Class", u"Quillbrook.Service", u"Quillbrook.Service.1",
+    u"CService Object", &kIService,     &kIServiceEvents};
 
 } // namespace
 

@@ -30,8 +30,7 @@ class RemoteCalls {
 public:
     RemoteCalls(const RemoteObject& object, const InterfaceInfo& info)
         : object_(object), interface_(pageBusInterface(info))
-    {
-    }
+    {}
 
     QDBusMessage call(const char* method, const QVariantList& arguments = {}) const
     {
@@ -58,7 +57,8 @@ public:
         return hr;
     }
 
-    [[nodiscard]] HRESULT readObject(const char* method, std::shared_ptr<Dispatchable>* p, const QVariantList& arguments = {}) const
+    [[nodiscard]] HRESULT readObject(const char* method, std::shared_ptr<Dispatchable>* p,
+                                     const QVariantList& arguments = {}) const
     {
         if (!p)
             return E_POINTER;
@@ -89,7 +89,10 @@ protected:
 class RemoteElement final : public RemoteFacet<IHTMLElement> {
 public:
     using RemoteFacet::RemoteFacet;
-    [[nodiscard]] HRESULT get_document(std::shared_ptr<Dispatchable>* p) override { return remote().readObject("get_document", p); }
+    [[nodiscard]] HRESULT get_document(std::shared_ptr<Dispatchable>* p) override
+    {
+        return remote().readObject("get_document", p);
+    }
 };
 
 class RemoteDocument final : public RemoteFacet<IHTMLDocument2> {
@@ -111,7 +114,10 @@ public:
     [[nodiscard]] HRESULT get_value(QString* p) override { return this->remote().readText("get_value", p); }
     [[nodiscard]] HRESULT put_value(const QString& v) override { return this->remote().result("put_value", {v}); }
     [[nodiscard]] HRESULT get_name(QString* p) override { return this->remote().readText("get_name", p); }
-    [[nodiscard]] HRESULT get_form(std::shared_ptr<Dispatchable>* p) override { return this->remote().readObject("get_form", p); }
+    [[nodiscard]] HRESULT get_form(std::shared_ptr<Dispatchable>* p) override
+    {
+        return this->remote().readObject("get_form", p);
+    }
 };
 
 class RemoteForm final : public RemoteFacet<IHTMLFormElement> {

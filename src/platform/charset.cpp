@@ -61,8 +61,7 @@ QString decodeCharset(std::string_view bytes, const std::string& charset)
 
     IconvHandle cd("UTF-16LE", charset.c_str());
     if (!cd.valid())
-        return charset == processCharset() ? fromUtf8(bytes)
-                                           : decodeCharset(bytes, processCharset());
+        return charset == processCharset() ? fromUtf8(bytes) : decodeCharset(bytes, processCharset());
 
     QString result;
     result.reserve(static_cast<qsizetype>(bytes.size()));

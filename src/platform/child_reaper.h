@@ -32,7 +32,7 @@ private:
     std::mutex mutex_;
     std::condition_variable noneLeft_;
     std::vector<int> handedOver_; // adopted, not yet seen by the thread
-    std::size_t left_ = 0;         // adopted, not yet reaped
+    std::size_t left_ = 0;        // adopted, not yet reaped
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -24,20 +24,54 @@ struct Atoms {
 
 Atoms lookUpAtoms(const x11::Connection& connection)
 {
-    const auto found = connection.atoms(
-        {"_NET_WM_PID", "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_STATE", "_NET_CLIENT_LIST"}, true);
+    const auto found =
+        connection.atoms({"_NET_WM_PID", "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_STATE", "_NET_CLIENT_LIST"}, true);
     return {found[0], found[1], found[2], found[3], found[4], XCB_ATOM_WM_CLASS};
 }
 
 // Terminal emulators by the instance or class name of their windows, in lower case: the ones
 // Debian packages and the common others.
 constexpr std::string_view kTerminalClasses[] = {
-    "xterm", "uxterm", "lxterm", "kterm", "urxvt", "rxvt", "aterm", "mrxvt", "eterm",
-    "gnome-terminal", "gnome-terminal-server", "org.gnome.console", "kgx", "org.gnome.ptyxis",
-    "mate-terminal", "xfce4-terminal", "lxterminal", "qterminal", "konsole", "yakuake",
-    "alacritty", "kitty", "terminator", "tilix", "com.gexperts.tilix", "terminology", "st",
-    "st-256color", "sakura", "termite", "roxterm", "guake", "tilda", "cool-retro-term",
-    "org.wezfurlong.wezterm", "wezterm", "deepin-terminal", "foot", "footclient", "x-terminal-emulator",
+    "xterm",
+    "uxterm",
+    "lxterm",
+    "kterm",
+    "urxvt",
+    "rxvt",
+    "aterm",
+    "mrxvt",
+    "eterm",
+    "gnome-terminal",
+    "gnome-terminal-server",
+    "org.gnome.console",
+    "kgx",
+    "org.gnome.ptyxis",
+    "mate-terminal",
+    "xfce4-terminal",
+    "lxterminal",
+    "qterminal",
+    "konsole",
+    "yakuake",
+    "alacritty",
+    "kitty",
+    "terminator",
+    "tilix",
+    "com.gexperts.tilix",
+    "terminology",
+    "st",
+    "st-256color",
+    "sakura",
+    "termite",
+    "roxterm",
+    "guake",
+    "tilda",
+    "cool-retro-term",
+    "org.wezfurlong.wezterm",
+    "wezterm",
+    "deepin-terminal",
+    "foot",
+    "footclient",
+    "x-terminal-emulator",
 };
 
 std::string lowerCase(std::string_view text)

@@ -79,7 +79,8 @@ FileDialogOptions fileDialogSpec(const FileDialogRequest& request)
 
 } // namespace
 
-[[nodiscard]] HRESULT BrowseForFile(WindowId owner, FileDialogRequest& request, const TargetControlWriter& writeTargetControl)
+[[nodiscard]] HRESULT BrowseForFile(WindowId owner, FileDialogRequest& request,
+                                    const TargetControlWriter& writeTargetControl)
 {
     std::optional<std::string> chosen = modalInteractions().fileDialog(owner, fileDialogSpec(request));
     if (!chosen)

@@ -39,6 +39,7 @@ using TargetControlWriter = std::function<void(int controlId, const std::string&
 
 // S_OK when a file was chosen: Path holds it and, when TargetControl is set, `writeTargetControl`
 // received it. S_FALSE when the user cancelled: Path and the target control stay as they were.
-[[nodiscard]] HRESULT BrowseForFile(WindowId owner, FileDialogRequest& request, const TargetControlWriter& writeTargetControl = {});
+[[nodiscard]] HRESULT BrowseForFile(WindowId owner, FileDialogRequest& request,
+                                    const TargetControlWriter& writeTargetControl = {});
 
 } // namespace quillbrook

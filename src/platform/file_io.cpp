@@ -59,7 +59,7 @@ private:
     static std::string uniqueNameTemplate(const std::string& target)
     {
         constexpr std::string_view uniqueSuffix = ".XXXXXX";
-        const std::size_t nameStart = target.rfind('/') + 1;  // 0 without a folder
+        const std::size_t nameStart = target.rfind('/') + 1; // 0 without a folder
         std::string name = "." + target.substr(nameStart);
         if (name.size() + uniqueSuffix.size() > NAME_MAX)
             name = ".replacement";
@@ -123,7 +123,8 @@ Win32Result<std::string> readRegularFile(const std::string& path, std::size_t li
     if (!S_ISREG(status.st_mode))
         return ERROR_FILE_NOT_FOUND;
     std::string data;
-    if (const Win32Error error = readUpTo(file.get(), std::min(static_cast<std::size_t>(status.st_size), limit), data, path))
+    if (const Win32Error error =
+            readUpTo(file.get(), std::min(static_cast<std::size_t>(status.st_size), limit), data, path))
         return error;
     return data;
 }

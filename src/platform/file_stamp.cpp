@@ -12,7 +12,7 @@ FileStamp stampOf(const struct stat& status)
     constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
     FileStamp stamp;
     stamp.modifiedNanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_sec) * kNanosecondsPerSecond
-        + static_cast<std::int64_t>(status.st_mtim.tv_nsec);
+                                + static_cast<std::int64_t>(status.st_mtim.tv_nsec);
     stamp.size = static_cast<std::uint64_t>(status.st_size);
     stamp.device = static_cast<std::uint64_t>(status.st_dev);
     stamp.inode = static_cast<std::uint64_t>(status.st_ino);

@@ -121,8 +121,7 @@ RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 RegistryKey::RegistryKey(std::shared_ptr<HiveBackend> hive, std::int64_t id, RegistryAccess access,
                          std::string fullName)
     : hive_(std::move(hive)), id_(id), access_(access), fullName_(std::move(fullName))
-{
-}
+{}
 
 Win32Result<RegistryKey> RegistryKey::openRoot(HiveRoot root, RegistryAccess access, const HiveLocation& location)
 {

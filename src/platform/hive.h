@@ -54,9 +54,9 @@ inline constexpr RegistryType REG_RESOURCE_REQUIREMENTS_LIST = 10;
 inline constexpr RegistryType REG_QWORD = 11;
 
 struct RegistryValue {
-    std::string name;   // as stored (case preserved); empty for the default value
+    std::string name; // as stored (case preserved); empty for the default value
     RegistryType type = REG_NONE;
-    std::string data;   // the bytes exactly as set; may be empty, may hold zero bytes
+    std::string data; // the bytes exactly as set; may be empty, may hold zero bytes
 };
 
 // Where a hive lives and how long an operation waits for another process's transaction.
@@ -101,8 +101,7 @@ public:
     Win32Result<RegistryKey> openSubKey(std::string_view path, RegistryAccess access) const;
     // Opens the key, creating it and any missing keys on the way (one transaction). Needs
     // KEY_CREATE_SUB_KEY on this key. `created` (when given) tells whether the last key was new.
-    Win32Result<RegistryKey> createSubKey(std::string_view path, RegistryAccess access,
-                                          bool* created = nullptr) const;
+    Win32Result<RegistryKey> createSubKey(std::string_view path, RegistryAccess access, bool* created = nullptr) const;
 
     // The name (case stored) of the subkey at `index` in case-insensitive name order;
     // ERROR_NO_MORE_ITEMS past the end. Needs KEY_ENUMERATE_SUB_KEYS.
@@ -140,8 +139,8 @@ public:
     [[nodiscard]] Win32Error deleteTree(std::string_view path);
 
     // Begins a transaction on this key's connection to the hive. ERROR_INVALID_HANDLE when the key
-    // is closed, ERROR_KEY_DELETED when it was deleted; ERROR_LOCK_VIOLATION when another process holds the hive's write lock for longer
-    // than the busy timeout; ERROR_ACCESS_DENIED on a hive that cannot be written.
+    // is closed, ERROR_KEY_DELETED when it was deleted; ERROR_LOCK_VIOLATION when another process holds the hive's
+    // write lock for longer than the busy timeout; ERROR_ACCESS_DENIED on a hive that cannot be written.
     Win32Result<HiveTransaction> beginTransaction() const;
 
 private:

@@ -23,7 +23,6 @@ namespace {
 constexpr int kApplicationId = 0x51424856;
 constexpr int kSchemaVersion = 1;
 
-
 // `keys.id` is AUTOINCREMENT so that an id is never reused: the handle of a deleted key must not
 // reach a key created later. `vals.id` grows with every new value and gives the enumeration order.
 constexpr const char* kSchema = R"(
@@ -98,7 +97,7 @@ private:
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)
-        return ERROR_SUCCESS; // missing, or a failure that SQLite reports
+        return ERROR_SUCCESS;                           // missing, or a failure that SQLite reports
     static constexpr char kMagic[] = "SQLite format 3"; // with its zero byte, the header's first 16 bytes
     char header[sizeof kMagic] = {};
     in.read(header, sizeof header);
@@ -114,33 +113,24 @@ private:
     switch (rc & 0xFF) {
     case SQLITE_OK:
     case SQLITE_ROW:
-    case SQLITE_DONE:
-        return ERROR_SUCCESS;
+    case SQLITE_DONE: return ERROR_SUCCESS;
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return ERROR_LOCK_VIOLATION;
-    case SQLITE_NOMEM:
-        return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_LOCKED: return ERROR_LOCK_VIOLATION;
+    case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return ERROR_ACCESS_DENIED;
+    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-    case SQLITE_FORMAT:
-        return ERROR_BADDB;
-    case SQLITE_CANTOPEN:
-        return ERROR_CANTOPEN;
-    case SQLITE_FULL:
-        return ERROR_DISK_FULL;
-    case SQLITE_TOOBIG:
-        return ERROR_INVALID_PARAMETER;
+    case SQLITE_FORMAT: return ERROR_BADDB;
+    case SQLITE_CANTOPEN: return ERROR_CANTOPEN;
+    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_TOOBIG: return ERROR_INVALID_PARAMETER;
     case SQLITE_IOERR:
         if (rc == SQLITE_IOERR_READ || rc == SQLITE_IOERR_SHORT_READ)
             return ERROR_CANTREAD;
         return writing ? ERROR_CANTWRITE : ERROR_CANTREAD;
-    default:
-        return writing ? ERROR_CANTWRITE : ERROR_CANTREAD;
+    default: return writing ? ERROR_CANTWRITE : ERROR_CANTREAD;
     }
 }
 
@@ -170,9 +160,9 @@ public:
     Query& bind(std::string_view bytes)
     {
         if (result_ == SQLITE_OK)
-            result_ = bytes.empty() ? sqlite3_bind_zeroblob(statement_, ++index_, 0)
-                                    : sqlite3_bind_blob64(statement_, ++index_, bytes.data(), bytes.size(),
-                                                          SQLITE_TRANSIENT);
+            result_ = bytes.empty()
+                          ? sqlite3_bind_zeroblob(statement_, ++index_, 0)
+                          : sqlite3_bind_blob64(statement_, ++index_, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
         return *this;
     }
 
@@ -324,8 +314,9 @@ Win32Error HiveBackend::prepare()
                 return ERROR_SUCCESS;
             if (!isEmpty())
                 return ERROR_BADDB;
-            const std::string schema = kSchema + ("PRAGMA application_id=" + std::to_string(kApplicationId) +
-                                                  ";PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";");
+            const std::string schema = kSchema
+                                       + ("PRAGMA application_id=" + std::to_string(kApplicationId)
+                                          + ";PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";");
             return c.failure(c.exec(schema));
         };
         const Win32Error error = write(0, createSchema);

@@ -78,7 +78,7 @@ public:
     // Adds the value, or replaces the type and data of the one with that fold, which keeps its
     // name and its place.
     [[nodiscard]] Win32Error putValue(std::int64_t key, std::string_view name, std::string_view fold, RegistryType type,
-                        std::string_view data);
+                                      std::string_view data);
     // ERROR_FILE_NOT_FOUND when the key has no value of that fold.
     [[nodiscard]] Win32Error removeValue(std::int64_t key, std::string_view fold);
 

@@ -32,8 +32,7 @@ ModalInteractions& modalInteractions()
 
 ScopedModalInteractions::ScopedModalInteractions(ModalInteractions& implementation)
     : previous_(installed.exchange(&implementation))
-{
-}
+{}
 
 ScopedModalInteractions::~ScopedModalInteractions()
 {

@@ -88,11 +88,11 @@ bool PathExists(const std::string& path)
     if (path.empty() || path.find('\0') != std::string::npos)
         return false;
     const size_t slash = path.rfind('/');
-    const std::string_view pattern = slash == std::string::npos ? std::string_view(path)
-                                                                : std::string_view(path).substr(slash + 1);
+    const std::string_view pattern =
+        slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
     const std::string folder = slash == std::string::npos ? std::string(".")
-                               : slash == 0              ? std::string("/")
-                                                         : path.substr(0, slash);
+                               : slash == 0               ? std::string("/")
+                                                          : path.substr(0, slash);
     if (pattern.empty() || folder.find_first_of(wildcards) != std::string::npos)
         return false;
     if (pattern.find_first_of(wildcards) == std::string_view::npos) {

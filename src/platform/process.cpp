@@ -114,12 +114,9 @@ ChildProcess::~ChildProcess()
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : pid_(std::exchange(other.pid_, 0)),
-      pidfd_(std::exchange(other.pidfd_, -1)),
-      reaped_(std::exchange(other.reaped_, false)),
-      exitStatus_(std::exchange(other.exitStatus_, std::nullopt))
-{
-}
+    : pid_(std::exchange(other.pid_, 0)), pidfd_(std::exchange(other.pidfd_, -1)),
+      reaped_(std::exchange(other.reaped_, false)), exitStatus_(std::exchange(other.exitStatus_, std::nullopt))
+{}
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
 {

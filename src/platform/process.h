@@ -58,7 +58,8 @@ public:
     // Waits until the process ends (Ended), `stop` is set (Stopped) or `timeout` passes
     // (TimedOut); a negative timeout waits without limit. When the process has ended and `stop`
     // is set as well, the result is Ended.
-    Wait waitForEndOrStop(const StopEvent& stop, std::chrono::milliseconds timeout = std::chrono::milliseconds(-1)) const;
+    Wait waitForEndOrStop(const StopEvent& stop,
+                          std::chrono::milliseconds timeout = std::chrono::milliseconds(-1)) const;
     // The exit status once the process has ended and been reaped: the value it returned, or
     // 128 + the signal number when a signal ended it. nullopt while it runs, or when empty.
     std::optional<int> exitStatus() const;

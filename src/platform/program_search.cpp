@@ -23,7 +23,7 @@ struct Examined {
 
 Examined examine(const std::string& file)
 {
-    struct stat status{};
+    struct stat status {};
     if (stat(file.c_str(), &status) != 0)
         return {Kind::Missing, errno};
     // The original appends ".exe" to a name without an extension, so a folder never matches.

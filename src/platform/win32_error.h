@@ -62,10 +62,17 @@ inline constexpr HRESULT DISP_E_PARAMNOTOPTIONAL = static_cast<HRESULT>(0x800200
 
 // Marks a result that is not looked at on purpose; the reason stands beside the call.
 template <class Result>
-constexpr void ignoreResult(const Result&) {}
+constexpr void ignoreResult(const Result&)
+{}
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr)
+{
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr)
+{
+    return hr < 0;
+}
 
 // A Win32 code e > 0 becomes 0x80070000 | (e & 0xFFFF); any other value is used unchanged.
 [[nodiscard]] constexpr HRESULT HRESULT_FROM_WIN32(Win32Error e)

@@ -24,8 +24,7 @@ std::optional<Connection> Connection::open(const char* display)
 
 Connection::Connection(std::unique_ptr<xcb_connection_t, Disconnect> connection, int screen)
     : connection_(std::move(connection)), screen_(screen)
-{
-}
+{}
 
 std::vector<xcb_window_t> Connection::roots() const
 {
@@ -58,7 +57,8 @@ std::vector<xcb_atom_t> Connection::atoms(std::initializer_list<std::string_view
 void Connection::sync() const
 {
     // Any request with a reply will do: replies come back in request order.
-    const Reply<xcb_get_input_focus_reply_t> reply(xcb_get_input_focus_reply(get(), xcb_get_input_focus(get()), nullptr));
+    const Reply<xcb_get_input_focus_reply_t> reply(
+        xcb_get_input_focus_reply(get(), xcb_get_input_focus(get()), nullptr));
 }
 
 std::vector<Property32> readProperty32(const Connection& connection, std::span<const xcb_window_t> windows,

@@ -76,7 +76,6 @@ void sendDeleteWindow(const Connection& connection, xcb_window_t window, xcb_ato
                       xcb_atom_t wmDeleteWindow);
 
 // The children of each window, bottom of the stacking order first; empty for a window gone.
-std::vector<std::vector<xcb_window_t>> childrenOf(const Connection& connection,
-                                                   std::span<const xcb_window_t> windows);
+std::vector<std::vector<xcb_window_t>> childrenOf(const Connection& connection, std::span<const xcb_window_t> windows);
 
 } // namespace quillbrook::x11

@@ -17,8 +17,8 @@ QString reasonName(KeptBecause reason)
 
 std::optional<KeptBecause> reasonFromName(const QString& name)
 {
-    for (const KeptBecause reason : {KeptBecause::Undelivered, KeptBecause::SessionEnded, KeptBecause::LeftBehind,
-                                    KeptBecause::SideFile})
+    for (const KeptBecause reason :
+         {KeptBecause::Undelivered, KeptBecause::SessionEnded, KeptBecause::LeftBehind, KeptBecause::SideFile})
         if (reasonName(reason) == name)
             return reason;
     return std::nullopt;

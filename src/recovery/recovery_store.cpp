@@ -61,15 +61,15 @@ std::optional<RecoveredText> readEntry(const std::string& folder, const std::str
     const auto facts = readRegularFile(joinPath(folder, id + kFactsSuffix), kMaxFactsSize);
     if (!facts.ok())
         return std::nullopt;
-    const QJsonObject object =
-        parseJson(QByteArray::fromStdString(facts.value())).object();
+    const QJsonObject object = parseJson(QByteArray::fromStdString(facts.value())).object();
     const auto origin = originFromJson(object);
     const auto reason = reasonFromName(object.value(QLatin1String("reason")).toString());
     const QJsonValue time = object.value(QLatin1String("time"));
     if (!origin || !reason || !time.isDouble())
         return std::nullopt;
-    return RecoveredText{id, static_cast<std::int64_t>(time.toDouble()), *reason, *origin,
-                         joinPath(folder, id + kTextSuffix), object.value(QLatin1String("sideFile")).toString()};
+    return RecoveredText{
+        id,      static_cast<std::int64_t>(time.toDouble()), *reason,
+        *origin, joinPath(folder, id + kTextSuffix),         object.value(QLatin1String("sideFile")).toString()};
 }
 
 } // namespace
@@ -169,8 +169,8 @@ Win32Result<std::string> RecoveryStore::bytesOf(const RecoveredText& text) const
 
 void RecoveryStore::prune(const std::string& keepId) const
 {
-    const std::int64_t oldest =
-        static_cast<std::int64_t>(std::time(nullptr)) - std::chrono::duration_cast<std::chrono::seconds>(kKeptFor).count();
+    const std::int64_t oldest = static_cast<std::int64_t>(std::time(nullptr))
+                                - std::chrono::duration_cast<std::chrono::seconds>(kKeptFor).count();
     const std::vector<RecoveredText> texts = list();
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const RecoveredText& text = texts[i];

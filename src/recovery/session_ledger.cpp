@@ -76,12 +76,12 @@ Win32Result<std::string> SessionLedger::record(const std::string& temporaryFile,
     object.insert(QStringLiteral("pid"), static_cast<double>(::getpid()));
     object.insert(QStringLiteral("startTime"), QString::fromStdString(ownStartTime()));
     const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    const std::string entry =
-        joinPath(folder_, std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".json");
+    const std::string entry = joinPath(folder_, std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".json");
     const FileDescriptor file(::open(entry.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!file.valid())
         return win32ErrorFromErrno(errno);
-    if (const Win32Error error = writeAll(file.get(), std::string_view(json.constData(), static_cast<std::size_t>(json.size())), entry))
+    if (const Win32Error error =
+            writeAll(file.get(), std::string_view(json.constData(), static_cast<std::size_t>(json.size())), entry))
         return error;
     return entry;
 }
@@ -120,7 +120,7 @@ std::vector<RecoveredText> SessionLedger::sweep(RecoveryStore& store)
         }
         const std::string runningSince = startTimeOf(pid);
         if (!runningSince.empty() && runningSince == startTime)
-            continue;  // its server still runs: the session may too
+            continue; // its server still runs: the session may too
         const std::string path = file.toStdString();
         // What the session's editor left beside its file goes too, whatever became of the file.
         keepSideFiles(store, path, *origin);

@@ -32,16 +32,16 @@ std::vector<std::string> sideFilesOf(const std::string& path)
     if (name.empty())
         return {};
     std::vector<std::string> candidates{
-        path + "~",                            // backups: gedit, Emacs, nano -B, vim's backup
-        folder + "#" + name + "#",             // Emacs's auto-save
-        folder + "." + name + ".kate-swp",     // Kate
-        folder + "." + name + ".un~",          // vim's undo file
-        path + ".save",                        // nano's emergency save
+        path + "~",                        // backups: gedit, Emacs, nano -B, vim's backup
+        folder + "#" + name + "#",         // Emacs's auto-save
+        folder + "." + name + ".kate-swp", // Kate
+        folder + "." + name + ".un~",      // vim's undo file
+        path + ".save",                    // nano's emergency save
     };
     for (int number = 1; number <= kNumberedSaves; ++number)
         candidates.push_back(path + ".save." + std::to_string(number));
     for (const std::string_view suffix : kSwapSuffixes)
-        candidates.push_back(folder + "." + name + std::string(suffix));  // vim's swap files
+        candidates.push_back(folder + "." + name + std::string(suffix)); // vim's swap files
     std::vector<std::string> found;
     for (std::string& candidate : candidates)
         if (isRegularFile(candidate))

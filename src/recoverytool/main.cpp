@@ -6,8 +6,8 @@
 
 int main(int argc, char** argv)
 {
-    if (const auto answered = quillbrook::answerInformationRequest(argc, argv, "quillbrook-recover",
-                                                                    quillbrook::kRecoverUsage))
+    if (const auto answered =
+            quillbrook::answerInformationRequest(argc, argv, "quillbrook-recover", quillbrook::kRecoverUsage))
         return *answered;
     std::setlocale(LC_ALL, "");
     return quillbrook::runRecoverCommand(std::vector<std::string>(argv + 1, argv + argc),

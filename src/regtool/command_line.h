@@ -20,12 +20,12 @@ struct RegCommand {
     std::string keyName; // as typed, for the prompts
     KeyPath key;
     ValueChoice value = ValueChoice::None;
-    std::string valueName; // empty unless ValueChoice::Named
-    bool recursive = false; // /s
-    RegistryType type = REG_SZ; // /t
-    std::string data; // /d, already in the bytes to store
-    bool force = false; // /f, or /y of export: no prompt
-    std::string file; // of export and import
+    std::string valueName;                            // empty unless ValueChoice::Named
+    bool recursive = false;                           // /s
+    RegistryType type = REG_SZ;                       // /t
+    std::string data;                                 // /d, already in the bytes to store
+    bool force = false;                               // /f, or /y of export: no prompt
+    std::string file;                                 // of export and import
     RegFileEncoding encoding = RegFileEncoding::Utf8; // of export; /utf16
 };
 

@@ -11,7 +11,7 @@ namespace quillbrook::regtool {
 
 struct ExportFailure {
     Win32Error error = ERROR_SUCCESS; // of the hive
-    std::string problem; // a key or value the file cannot carry, in plain words; empty if none
+    std::string problem;              // a key or value the file cannot carry, in plain words; empty if none
 };
 
 // The header, then one section per key, depth first, each followed by a blank line. Stops at the

@@ -14,9 +14,9 @@ enum class RegFileEncoding { Utf8, Utf16 };
 std::string encodeRegFile(std::string_view text, RegFileEncoding encoding);
 
 struct DecodedRegFile {
-    std::string text; // UTF-8 without a byte order mark, line ends as in the file
+    std::string text;     // UTF-8 without a byte order mark, line ends as in the file
     size_t errorLine = 0; // of a file that cannot be decoded
-    std::string error; // the problem in plain words; empty when decoded
+    std::string error;    // the problem in plain words; empty when decoded
 };
 
 // A file starting with FF FE is UTF-16LE, any other UTF-8 (a UTF-8 byte order mark is dropped).

@@ -148,7 +148,8 @@ private:
             name.remove_prefix(1);
         const auto key = parseKeyPath(narrowFromUtf8(name));
         if (!key) {
-            fail(lineNumber(), "\"" + narrowFromUtf8(name) + "\" is not a key of HKEY_CURRENT_USER or HKEY_CLASSES_ROOT");
+            fail(lineNumber(),
+                 "\"" + narrowFromUtf8(name) + "\" is not a key of HKEY_CURRENT_USER or HKEY_CLASSES_ROOT");
             return;
         }
         if (remove && key->path.empty()) {
@@ -156,8 +157,8 @@ private:
             return;
         }
         inKey_ = !remove;
-        plan_.steps.push_back({remove ? ImportStep::Action::DeleteKey : ImportStep::Action::CreateKey,
-                               lineNumber(), *key, {}});
+        plan_.steps.push_back(
+            {remove ? ImportStep::Action::DeleteKey : ImportStep::Action::CreateKey, lineNumber(), *key, {}});
     }
 
     void parseValue(std::string_view line)
@@ -226,7 +227,8 @@ private:
         value.type = REG_BINARY;
         if (data.starts_with('(')) {
             const auto close = data.find("):");
-            const auto number = close == std::string_view::npos ? std::nullopt : parseHexNumber(data.substr(1, close - 1));
+            const auto number =
+                close == std::string_view::npos ? std::nullopt : parseHexNumber(data.substr(1, close - 1));
             if (!number)
                 return "the type in hex(...) is not 1 to 8 hex digits";
             value.type = static_cast<RegistryType>(*number);

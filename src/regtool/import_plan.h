@@ -19,16 +19,15 @@ struct ImportStep {
     };
 
     Action action = Action::CreateKey;
-    size_t line = 0; // where the step is written, counting from 1
-    KeyPath key; // of CreateKey and DeleteKey
+    size_t line = 0;     // where the step is written, counting from 1
+    KeyPath key;         // of CreateKey and DeleteKey
     RegistryValue value; // of SetValue; only the name for DeleteValue
-
 };
 
 struct ImportPlan {
     std::vector<ImportStep> steps;
     size_t errorLine = 0; // of a malformed file
-    std::string error; // the problem in plain words; empty when the file is good
+    std::string error;    // the problem in plain words; empty when the file is good
 };
 
 // `content` is the whole file: UTF-8 with an optional byte order mark, or UTF-16LE with one;

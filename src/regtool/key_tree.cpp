@@ -25,7 +25,8 @@ Win32Result<std::vector<RegistryValue>> readValues(const RegistryKey& key)
     return collect<RegistryValue>([&](std::uint32_t index) { return key.enumValue(index); });
 }
 
-[[nodiscard]] Win32Error visitKeyTree(const RegistryKey& key, const std::function<Win32Error(const RegistryKey&)>& visit)
+[[nodiscard]] Win32Error visitKeyTree(const RegistryKey& key,
+                                      const std::function<Win32Error(const RegistryKey&)>& visit)
 {
     if (const auto error = visit(key); error != ERROR_SUCCESS)
         return error;

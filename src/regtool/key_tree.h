@@ -14,6 +14,7 @@ Win32Result<std::vector<RegistryValue>> readValues(const RegistryKey& key);
 
 // Calls `visit` for `key` and then for every key below it, depth first, subkeys in enumeration
 // order. Stops at the first error, of the hive or of `visit`.
-[[nodiscard]] Win32Error visitKeyTree(const RegistryKey& key, const std::function<Win32Error(const RegistryKey&)>& visit);
+[[nodiscard]] Win32Error visitKeyTree(const RegistryKey& key,
+                                      const std::function<Win32Error(const RegistryKey&)>& visit);
 
 } // namespace quillbrook::regtool

@@ -8,8 +8,8 @@
 
 int main(int argc, char** argv)
 {
-    if (const auto answered = quillbrook::answerInformationRequest(argc, argv, "quillbrook-reg",
-                                                                   quillbrook::regtool::usageText()))
+    if (const auto answered =
+            quillbrook::answerInformationRequest(argc, argv, "quillbrook-reg", quillbrook::regtool::usageText()))
         return *answered;
     std::setlocale(LC_ALL, "");
     const std::vector<std::string> arguments(argv + 1, argv + argc);

@@ -144,8 +144,7 @@ private:
 
     int removeAllValues(const RegCommand& command, RegistryKey& key)
     {
-        if (!command.force
-            && !confirm("Delete all values under the registry key " + command.keyName + " (Yes/No)? "))
+        if (!command.force && !confirm("Delete all values under the registry key " + command.keyName + " (Yes/No)? "))
             return fail(cancelled);
         const auto values = readValues(key);
         if (!values.ok())

@@ -94,10 +94,8 @@ std::string formatQueryData(const RegistryValue& value)
     const std::string_view data = value.data;
     switch (value.type) {
     case REG_SZ:
-    case REG_EXPAND_SZ:
-        return std::string(data.substr(0, data.find('\0')));
-    case REG_MULTI_SZ:
-        return joinMultiString(data);
+    case REG_EXPAND_SZ: return std::string(data.substr(0, data.find('\0')));
+    case REG_MULTI_SZ: return joinMultiString(data);
     case REG_DWORD:
         if (data.size() == 4)
             return "0x" + hexNumber(littleEndianNumber(data));
@@ -106,8 +104,7 @@ std::string formatQueryData(const RegistryValue& value)
         if (data.size() == 8)
             return "0x" + hexNumber(littleEndianNumber(data));
         break;
-    default:
-        break;
+    default: break;
     }
     return hexDigits(data, true);
 }
@@ -116,26 +113,22 @@ std::optional<std::string> encodeAddData(RegistryType type, std::string_view dat
 {
     switch (type) {
     case REG_SZ:
-    case REG_EXPAND_SZ:
-        return std::string(data);
-    case REG_MULTI_SZ:
-        return data.empty() ? std::string(1, '\0') : splitMultiString(data);
+    case REG_EXPAND_SZ: return std::string(data);
+    case REG_MULTI_SZ: return data.empty() ? std::string(1, '\0') : splitMultiString(data);
     case REG_DWORD:
     case REG_QWORD: {
         const bool dword = type == REG_DWORD;
         if (data.empty())
             return std::string(dword ? 4 : 8, '\0');
         const auto number = parseUnsigned(data, dword ? std::numeric_limits<std::uint32_t>::max()
-                                                       : std::numeric_limits<std::uint64_t>::max());
+                                                      : std::numeric_limits<std::uint64_t>::max());
         if (!number)
             return std::nullopt;
         return littleEndianBytes(*number, dword ? 4 : 8);
     }
     case REG_BINARY:
-    case REG_NONE:
-        return parseHexDigits(data);
-    default:
-        return std::nullopt;
+    case REG_NONE: return parseHexDigits(data);
+    default: return std::nullopt;
     }
 }
 

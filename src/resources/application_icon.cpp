@@ -9,8 +9,7 @@ QIcon applicationIcon()
 {
     QIcon icon;
     for (const int size : kApplicationIconSizes)
-        icon.addFile(QStringLiteral(":/quillbrook/icons/quillbrook-%1.png").arg(size),
-                     QSize(size, size));
+        icon.addFile(QStringLiteral(":/quillbrook/icons/quillbrook-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

@@ -29,10 +29,10 @@ enum class ControlKind {
     DefaultButton,
     AutoCheckBox,
     GroupBox,
-    DropDownList,     // combo box whose list cannot be typed into
-    ReportListView,   // rows and columns, several rows selectable at once
-    IconStatic,       // shows the program icon
-    HyperlinkStatic,  // a static that is made to look and act like a web link
+    DropDownList,    // combo box whose list cannot be typed into
+    ReportListView,  // rows and columns, several rows selectable at once
+    IconStatic,      // shows the program icon
+    HyperlinkStatic, // a static that is made to look and act like a web link
 };
 
 // The styles that change what the user sees or can do.
@@ -83,9 +83,9 @@ struct DialogTemplate {
     DialogFrame frame = DialogFrame::Popup;
     std::u16string_view englishCaption;
     std::u16string_view japaneseCaption;
-    int width = 0;          // the same in both languages
+    int width = 0; // the same in both languages
     int englishHeight = 0;
-    int japaneseHeight = 0; // the Japanese templates are a few units taller
+    int japaneseHeight = 0;                    // the Japanese templates are a few units taller
     std::span<const ControlTemplate> controls; // in tab order
 
     std::u16string_view caption(ResourceLanguage language) const

@@ -13,6 +13,8 @@ constexpr unsigned kTab = s::TabStop;
 constexpr unsigned kCombo = s::TabStop | s::VerticalScroll;
 constexpr int kNone = kNoControlId;
 
+// One control to a row, wrapped by hand: the formatter would give each field of a long row a line.
+// clang-format off
 constexpr ControlTemplate kMenuItems[] = {
     {kNone, K::Static, s::None, u"&Items of context menu on a text editing box:",
      u"TEXTAREAで右クリックしたときに追加される編集メニュー(&L):", {7, 7, 176, 8}},
@@ -114,18 +116,16 @@ constexpr ControlTemplate kCharsetWide[] = {
     {kNone, K::Static, s::None, u"&Charset:", u"文字コード(&E):", {66, 6, 60, 8}},
     {225, K::DropDownList, kCombo, {}, {}, {130, 4, 159, 100}},
 };
+// clang-format on
 
 } // namespace
 
 // The About box's Japanese height is not fixed; it grows by three units like dialog 103.
 const std::array<DialogTemplate, 6> kDialogTemplates = {{
-    {dialog_id::MenuItems, DialogFrame::Popup, u"Quillbrook", u"Quillbrook", 295, 150, 156,
-     kMenuItems},
+    {dialog_id::MenuItems, DialogFrame::Popup, u"Quillbrook", u"Quillbrook", 295, 150, 156, kMenuItems},
     {dialog_id::Options, DialogFrame::Popup, u"Options", u"オプション", 183, 210, 213, kOptions},
-    {dialog_id::MenuItem, DialogFrame::Popup, u"Menu Item", u"メニュー項目", 199, 290, 299,
-     kMenuItem},
-    {dialog_id::About, DialogFrame::Popup, u"About Quillbrook", u"バージョン情報", 163, 87, 90,
-     kAbout},
+    {dialog_id::MenuItem, DialogFrame::Popup, u"Menu Item", u"メニュー項目", 199, 290, 299, kMenuItem},
+    {dialog_id::About, DialogFrame::Popup, u"About Quillbrook", u"バージョン情報", 163, 87, 90, kAbout},
     {dialog_id::CharsetNarrow, DialogFrame::Child, {}, {}, 223, 23, 23, kCharsetNarrow},
     {dialog_id::CharsetWide, DialogFrame::Child, {}, {}, 295, 23, 23, kCharsetWide},
 }};

@@ -11,10 +11,10 @@ namespace quillbrook {
 
 // The buffers the original loaded and formatted its texts into.
 namespace buffer_size {
-inline constexpr std::size_t Name = 256;     // titles, captions, names, list rows
-inline constexpr std::size_t Path = 260;     // file dialog filters, extensions, paths
-inline constexpr std::size_t Message = 512;  // message box texts
-inline constexpr std::size_t Notice = 1024;  // notices and the scripts folder's questions
+inline constexpr std::size_t Name = 256;    // titles, captions, names, list rows
+inline constexpr std::size_t Path = 260;    // file dialog filters, extensions, paths
+inline constexpr std::size_t Message = 512; // message box texts
+inline constexpr std::size_t Notice = 1024; // notices and the scripts folder's questions
 } // namespace buffer_size
 
 // name, id, buffer; in id order. ApplicationName, TimestampFormat and EncodingJapaneseEuc are
@@ -110,8 +110,8 @@ inline constexpr DeclaredString kDeclaredStrings[] = {
 #undef QUILLBROOK_DECLARED_STRING
 };
 
-static_assert(std::ranges::adjacent_find(kDeclaredStrings, std::ranges::greater_equal{}, &DeclaredString::id) ==
-                  std::end(kDeclaredStrings),
+static_assert(std::ranges::adjacent_find(kDeclaredStrings, std::ranges::greater_equal{}, &DeclaredString::id)
+                  == std::end(kDeclaredStrings),
               "string ids are listed once each, in id order");
 
 // The buffer declared for `id`; 0 (which loads as empty text) for an id not in the list.

@@ -13,8 +13,7 @@ ResourceLanguage messageLanguage()
     for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(variable);
         if (value && *value)
-            return std::string_view(value).starts_with("ja") ? ResourceLanguage::Japanese
-                                                               : ResourceLanguage::English;
+            return std::string_view(value).starts_with("ja") ? ResourceLanguage::Japanese : ResourceLanguage::English;
     }
     return ResourceLanguage::English;
 }
@@ -22,8 +21,8 @@ ResourceLanguage messageLanguage()
 std::u16string_view resourceText(unsigned id, ResourceLanguage language)
 {
     const auto& table = resources::kStringTable;
-    const auto entry = std::lower_bound(table.begin(), table.end(), id,
-                                        [](const auto& e, unsigned wanted) { return e.id < wanted; });
+    const auto entry =
+        std::lower_bound(table.begin(), table.end(), id, [](const auto& e, unsigned wanted) { return e.id < wanted; });
     if (entry == table.end() || entry->id != id)
         return {};
     return language == ResourceLanguage::Japanese ? entry->japanese : entry->english;

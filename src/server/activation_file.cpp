@@ -22,8 +22,8 @@ std::string activationFileText(const std::string& programPath)
         quoted += c;
     }
     quoted += '"';
-    return std::string("[D-BUS Service]\nName=") + bus::kServiceName + "\nExec=" + quoted + " "
-        + bus::kEmbeddingSwitch + "\n";
+    return std::string("[D-BUS Service]\nName=") + bus::kServiceName + "\nExec=" + quoted + " " + bus::kEmbeddingSwitch
+           + "\n";
 }
 
 [[nodiscard]] Win32Error writeActivationFile(const std::string& dataFolder, const std::string& programPath)

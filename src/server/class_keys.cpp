@@ -67,8 +67,8 @@ std::string classKey(const ClassInfo& info)
         return error;
     if (Win32Error error = writeKey(classesRoot, key + "\\Programmable", std::nullopt))
         return error;
-    if (Win32Error error = writeKey(classesRoot, key + "\\LocalServer32", '"' + programPath + '"',
-                                    {{"ThreadingModel", "apartment"}}))
+    if (Win32Error error =
+            writeKey(classesRoot, key + "\\LocalServer32", '"' + programPath + '"', {{"ThreadingModel", "apartment"}}))
         return error;
     return writeKey(classesRoot, key + "\\TypeLib", kQuillbrookAppId.toString());
 }

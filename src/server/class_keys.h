@@ -15,7 +15,8 @@ namespace quillbrook {
 
 // The versioned and the version-independent ProgID keys and CLSID\{clsid} (removed first when it
 // exists), with LocalServer32 naming the program in double quotes. The key CLSID itself stays.
-[[nodiscard]] Win32Error writeClassKeys(RegistryKey& classesRoot, const ClassInfo& info, const std::string& programPath);
+[[nodiscard]] Win32Error writeClassKeys(RegistryKey& classesRoot, const ClassInfo& info,
+                                        const std::string& programPath);
 [[nodiscard]] Win32Error removeClassKeys(RegistryKey& classesRoot, const ClassInfo& info);
 
 } // namespace quillbrook

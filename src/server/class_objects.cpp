@@ -50,14 +50,14 @@ HRESULT ClassObjects::registerAll(QDBusConnection connection)
     exporter_->setLeaveGrace(std::chrono::minutes(6));
     if (!exporter_->registerClassFactory()) {
         complain("cannot export the class factory", connection);
-        ignoreResult(revoke());  // the failure above is the one reported
+        ignoreResult(revoke()); // the failure above is the one reported
         return E_FAIL;
     }
     if (!exporter_->ownServiceName()) {
         const bool servedElsewhere = ownedByAnother(connection);
         if (!servedElsewhere)
             complain("cannot own the service name", connection);
-        ignoreResult(revoke());  // the failure above is the one reported
+        ignoreResult(revoke()); // the failure above is the one reported
         return servedElsewhere ? S_FALSE : E_FAIL;
     }
     nameOwned_ = true;

@@ -11,19 +11,18 @@
 
 namespace {
 
-constexpr char kUsage[] =
-    "Usage: quillbrook [/RegServer | /UnregServer]\n"
-    "Quillbrook's automation server on the D-Bus session bus (org.fernhollow.Quillbrook).\n"
-    "\n"
-    "  /RegServer    register the server for this user: its classes in the hive and a D-Bus\n"
-    "                activation file in $XDG_DATA_HOME/dbus-1/services\n"
-    "  /UnregServer  remove that registration (menu items and settings stay)\n"
-    "  --help        show this text\n"
-    "  --version     show the version\n"
-    "\n"
-    "The switches may start with '-' and be written in any letter case. Without one the program\n"
-    "runs as the server until the session ends; the bus starts it so when a client asks for it.\n"
-    "The exit status is the low byte of the result (an HRESULT, also printed when it failed).\n";
+constexpr char kUsage[] = "Usage: quillbrook [/RegServer | /UnregServer]\n"
+                          "Quillbrook's automation server on the D-Bus session bus (org.fernhollow.Quillbrook).\n"
+                          "\n"
+                          "  /RegServer    register the server for this user: its classes in the hive and a D-Bus\n"
+                          "                activation file in $XDG_DATA_HOME/dbus-1/services\n"
+                          "  /UnregServer  remove that registration (menu items and settings stay)\n"
+                          "  --help        show this text\n"
+                          "  --version     show the version\n"
+                          "\n"
+                          "The switches may start with '-' and be written in any letter case. Without one the program\n"
+                          "runs as the server until the session ends; the bus starts it so when a client asks for it.\n"
+                          "The exit status is the low byte of the result (an HRESULT, also printed when it failed).\n";
 
 } // namespace
 
@@ -35,15 +34,9 @@ int main(int argc, char** argv)
     std::setlocale(LC_ALL, "");
     HRESULT result = S_OK;
     switch (findRegistrationSwitch(joinCommandLine(argc, argv))) {
-    case RegistrationSwitch::RegServer:
-        result = registerServer(RegistrationTarget::forThisProgram());
-        break;
-    case RegistrationSwitch::UnregServer:
-        result = unregisterServer(RegistrationTarget::forThisProgram());
-        break;
-    case RegistrationSwitch::None:
-        result = runServer(argc, argv);
-        break;
+    case RegistrationSwitch::RegServer: result = registerServer(RegistrationTarget::forThisProgram()); break;
+    case RegistrationSwitch::UnregServer: result = unregisterServer(RegistrationTarget::forThisProgram()); break;
+    case RegistrationSwitch::None: result = runServer(argc, argv); break;
     }
     return reportExitStatus("quillbrook", result);
 }

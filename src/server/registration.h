@@ -21,8 +21,8 @@ inline constexpr Guid kQuillbrookAppId = *Guid::parse("{08EBAA1C-4F5F-4E5B-BF64-
 std::array<const ClassInfo*, 2> serverClasses();
 
 struct RegistrationTarget {
-    std::string programPath;  // the program's full path
-    std::string dataFolder;   // $XDG_DATA_HOME: the activation file and the type library description
+    std::string programPath; // the program's full path
+    std::string dataFolder;  // $XDG_DATA_HOME: the activation file and the type library description
 
     // The running program and the current user's data folder.
     static RegistrationTarget forThisProgram();

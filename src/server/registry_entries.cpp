@@ -12,8 +12,9 @@
 
 namespace quillbrook {
 
-[[nodiscard]] Win32Error writeKey(const RegistryKey& root, std::string_view path, const std::optional<std::string>& defaultValue,
-                    std::initializer_list<NamedString> values)
+[[nodiscard]] Win32Error writeKey(const RegistryKey& root, std::string_view path,
+                                  const std::optional<std::string>& defaultValue,
+                                  std::initializer_list<NamedString> values)
 {
     auto key = root.createSubKey(path, KEY_ALL_ACCESS);
     if (!key.ok())

@@ -15,8 +15,9 @@ using NamedString = std::pair<std::string_view, std::string>;
 
 // Creates the key at `path` (with the keys on the way) and sets its default value, when given, and
 // the named REG_SZ values.
-[[nodiscard]] Win32Error writeKey(const RegistryKey& root, std::string_view path, const std::optional<std::string>& defaultValue,
-                    std::initializer_list<NamedString> values = {});
+[[nodiscard]] Win32Error writeKey(const RegistryKey& root, std::string_view path,
+                                  const std::optional<std::string>& defaultValue,
+                                  std::initializer_list<NamedString> values = {});
 
 // Removes the key at `path` with everything below it; a key that is not there counts as removed.
 [[nodiscard]] Win32Error removeKeyTree(RegistryKey& root, std::string_view path);

@@ -27,7 +27,7 @@ namespace {
 // The process-wide state the original server kept, as it is set when the server runs.
 struct ServerState {
     bool delayShutdown = true;
-    ShutdownMonitor::IdleTimeout idleTimeout;  // INFINITE
+    ShutdownMonitor::IdleTimeout idleTimeout; // INFINITE
     std::chrono::milliseconds pause{1000};
 };
 

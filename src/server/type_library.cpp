@@ -86,8 +86,8 @@ QString typeLibraryDescription()
             return HRESULT_FROM_WIN32(error);
         if (const Win32Error error = writeKey(classesRoot, key, toNarrow(QStringView(info->name))))
             return HRESULT_FROM_WIN32(error);
-        if (const Win32Error error = writeKey(classesRoot, key + "\\TypeLib", kQuillbrookAppId.toString(),
-                                              {{"Version", kVersion}}))
+        if (const Win32Error error =
+                writeKey(classesRoot, key + "\\TypeLib", kQuillbrookAppId.toString(), {{"Version", kVersion}}))
             return HRESULT_FROM_WIN32(error);
     }
     return S_OK;

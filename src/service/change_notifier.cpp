@@ -60,7 +60,7 @@ HRESULT ChangeNotifier::NotifyAll(const StopEvent& stop)
                 if (*abandoned)
                     break;
                 if (const auto service = entry.lock())
-                    ignoreResult(service->OnChangeNotification());  // each service handles its own failures
+                    ignoreResult(service->OnChangeNotification()); // each service handles its own failures
             }
             return S_OK;
         },

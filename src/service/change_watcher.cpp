@@ -69,8 +69,7 @@ private:
 
 // The worker thread. Blocked on the folder and the stop event between changes; every change
 // reported in one wake-up makes one NotifyAll.
-void watchFolder(const std::string& folder, const StopEvent& stop, ChangeNotifier& notifier,
-                 std::promise<bool> started)
+void watchFolder(const std::string& folder, const StopEvent& stop, ChangeNotifier& notifier, std::promise<bool> started)
 {
     const FolderWatch watch(folder);
     started.set_value(watch.watching());
@@ -87,7 +86,7 @@ void watchFolder(const std::string& folder, const StopEvent& stop, ChangeNotifie
             return;
         const FolderWatch::Batch batch = watch.drain();
         if (batch.changed)
-            ignoreResult(notifier.NotifyAll(stop));  // each service handles its own failures
+            ignoreResult(notifier.NotifyAll(stop)); // each service handles its own failures
         if (batch.ended)
             return;
     }

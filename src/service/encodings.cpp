@@ -86,12 +86,9 @@ QByteArray textToBytes(QStringView text, std::int32_t codePage)
         return {};
     try {
         switch (codePage) {
-        case code_page::Utf16LittleEndian:
-            return encodeUtf16LittleEndian(text);
-        case code_page::Utf8:
-            return encodeUtf8(text);
-        default:
-            return encodeProcessCharset(text);
+        case code_page::Utf16LittleEndian: return encodeUtf16LittleEndian(text);
+        case code_page::Utf8: return encodeUtf8(text);
+        default: return encodeProcessCharset(text);
         }
     } catch (const std::bad_alloc&) {
         return {};
@@ -102,12 +99,9 @@ QString bytesToText(std::string_view data, std::int32_t codePage)
 {
     try {
         switch (codePage) {
-        case code_page::Utf16LittleEndian:
-            return decodeUtf16LittleEndian(data);
-        case code_page::Utf8:
-            return decodeUtf8(data);
-        default:
-            return decodeProcessCharset(data);
+        case code_page::Utf16LittleEndian: return decodeUtf16LittleEndian(data);
+        case code_page::Utf8: return decodeUtf8(data);
+        default: return decodeProcessCharset(data);
         }
     } catch (const std::bad_alloc&) {
         return {};

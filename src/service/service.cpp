@@ -7,10 +7,8 @@
 namespace quillbrook {
 
 CService::CService()
-    : settings_(MenuItemSettings::withGlobalDefaults(globalSettings())),
-      menuExtKey_(kMenuExtKeyPath, std::string())
-{
-}
+    : settings_(MenuItemSettings::withGlobalDefaults(globalSettings())), menuExtKey_(kMenuExtKeyPath, std::string())
+{}
 
 // The deleter goes first: its thread uses the session's fields until it has ended.
 CService::~CService()

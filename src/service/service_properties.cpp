@@ -49,35 +49,119 @@ template <class T>
 
 } // namespace
 
-HRESULT CService::get_CommandLine(QString* value) { return getString(settings_.CommandLine, value); }
-HRESULT CService::put_CommandLine(const QString& value) { return putString(settings_.CommandLine, value); }
-HRESULT CService::get_Extension(QString* value) { return getString(settings_.Extension, value); }
-HRESULT CService::put_Extension(const QString& value) { return putString(settings_.Extension, value); }
-HRESULT CService::get_CarbonCopyFile(QString* value) { return getString(settings_.CarbonCopyFile, value); }
-HRESULT CService::put_CarbonCopyFile(const QString& value) { return putString(settings_.CarbonCopyFile, value); }
-HRESULT CService::get_EditorName(QString* value) { return getString(settings_.EditorName, value); }
-HRESULT CService::put_EditorName(const QString& value) { return putString(settings_.EditorName, value); }
-HRESULT CService::get_EditorProgramFile(QString* value) { return getString(settings_.EditorProgramFile, value); }
-HRESULT CService::put_EditorProgramFile(const QString& value) { return putString(settings_.EditorProgramFile, value); }
-HRESULT CService::get_Label(QString* value) { return getString(settings_.Label, value); }
-HRESULT CService::put_Label(const QString& value) { return putString(settings_.Label, value); }
-HRESULT CService::get_TemplateFile(QString* value) { return getString(settings_.TemplateFile, value); }
-HRESULT CService::put_TemplateFile(const QString& value) { return putString(settings_.TemplateFile, value); }
+HRESULT CService::get_CommandLine(QString* value)
+{
+    return getString(settings_.CommandLine, value);
+}
+HRESULT CService::put_CommandLine(const QString& value)
+{
+    return putString(settings_.CommandLine, value);
+}
+HRESULT CService::get_Extension(QString* value)
+{
+    return getString(settings_.Extension, value);
+}
+HRESULT CService::put_Extension(const QString& value)
+{
+    return putString(settings_.Extension, value);
+}
+HRESULT CService::get_CarbonCopyFile(QString* value)
+{
+    return getString(settings_.CarbonCopyFile, value);
+}
+HRESULT CService::put_CarbonCopyFile(const QString& value)
+{
+    return putString(settings_.CarbonCopyFile, value);
+}
+HRESULT CService::get_EditorName(QString* value)
+{
+    return getString(settings_.EditorName, value);
+}
+HRESULT CService::put_EditorName(const QString& value)
+{
+    return putString(settings_.EditorName, value);
+}
+HRESULT CService::get_EditorProgramFile(QString* value)
+{
+    return getString(settings_.EditorProgramFile, value);
+}
+HRESULT CService::put_EditorProgramFile(const QString& value)
+{
+    return putString(settings_.EditorProgramFile, value);
+}
+HRESULT CService::get_Label(QString* value)
+{
+    return getString(settings_.Label, value);
+}
+HRESULT CService::put_Label(const QString& value)
+{
+    return putString(settings_.Label, value);
+}
+HRESULT CService::get_TemplateFile(QString* value)
+{
+    return getString(settings_.TemplateFile, value);
+}
+HRESULT CService::put_TemplateFile(const QString& value)
+{
+    return putString(settings_.TemplateFile, value);
+}
 
-HRESULT CService::get_DeleteTemporaryFile(VARIANT_BOOL* value) { return getValue(settings_.DeleteTemporaryFile, value); }
-HRESULT CService::put_DeleteTemporaryFile(VARIANT_BOOL value) { return putValue(settings_.DeleteTemporaryFile, value); }
-HRESULT CService::get_CloseAtSaving(VARIANT_BOOL* value) { return getValue(settings_.CloseAtSaving, value); }
-HRESULT CService::put_CloseAtSaving(VARIANT_BOOL value) { return putValue(settings_.CloseAtSaving, value); }
-HRESULT CService::get_CarbonCopy(VARIANT_BOOL* value) { return getValue(settings_.CarbonCopy, value); }
-HRESULT CService::put_CarbonCopy(VARIANT_BOOL value) { return putValue(settings_.CarbonCopy, value); }
-HRESULT CService::get_Unicode(VARIANT_BOOL* value) { return getValue(settings_.Unicode, value); }
-HRESULT CService::put_Unicode(VARIANT_BOOL value) { return putValue(settings_.Unicode, value); }
-HRESULT CService::get_AlwaysAskTemplate(VARIANT_BOOL* value) { return getValue(settings_.AlwaysAskTemplate, value); }
-HRESULT CService::put_AlwaysAskTemplate(VARIANT_BOOL value) { return putValue(settings_.AlwaysAskTemplate, value); }
-HRESULT CService::get_UseTemplateFile(VARIANT_BOOL* value) { return getValue(settings_.UseTemplateFile, value); }
-HRESULT CService::put_UseTemplateFile(VARIANT_BOOL value) { return putValue(settings_.UseTemplateFile, value); }
-HRESULT CService::get_CodePage(std::int32_t* value) { return getValue(settings_.CodePage, value); }
-HRESULT CService::put_CodePage(std::int32_t value) { return putValue(settings_.CodePage, value); }
+HRESULT CService::get_DeleteTemporaryFile(VARIANT_BOOL* value)
+{
+    return getValue(settings_.DeleteTemporaryFile, value);
+}
+HRESULT CService::put_DeleteTemporaryFile(VARIANT_BOOL value)
+{
+    return putValue(settings_.DeleteTemporaryFile, value);
+}
+HRESULT CService::get_CloseAtSaving(VARIANT_BOOL* value)
+{
+    return getValue(settings_.CloseAtSaving, value);
+}
+HRESULT CService::put_CloseAtSaving(VARIANT_BOOL value)
+{
+    return putValue(settings_.CloseAtSaving, value);
+}
+HRESULT CService::get_CarbonCopy(VARIANT_BOOL* value)
+{
+    return getValue(settings_.CarbonCopy, value);
+}
+HRESULT CService::put_CarbonCopy(VARIANT_BOOL value)
+{
+    return putValue(settings_.CarbonCopy, value);
+}
+HRESULT CService::get_Unicode(VARIANT_BOOL* value)
+{
+    return getValue(settings_.Unicode, value);
+}
+HRESULT CService::put_Unicode(VARIANT_BOOL value)
+{
+    return putValue(settings_.Unicode, value);
+}
+HRESULT CService::get_AlwaysAskTemplate(VARIANT_BOOL* value)
+{
+    return getValue(settings_.AlwaysAskTemplate, value);
+}
+HRESULT CService::put_AlwaysAskTemplate(VARIANT_BOOL value)
+{
+    return putValue(settings_.AlwaysAskTemplate, value);
+}
+HRESULT CService::get_UseTemplateFile(VARIANT_BOOL* value)
+{
+    return getValue(settings_.UseTemplateFile, value);
+}
+HRESULT CService::put_UseTemplateFile(VARIANT_BOOL value)
+{
+    return putValue(settings_.UseTemplateFile, value);
+}
+HRESULT CService::get_CodePage(std::int32_t* value)
+{
+    return getValue(settings_.CodePage, value);
+}
+HRESULT CService::put_CodePage(std::int32_t value)
+{
+    return putValue(settings_.CodePage, value);
+}
 
 // Copies the fourteen settings through the target's puts, in the table's copy order; what the puts
 // return is not examined. Active and the session are not copied.

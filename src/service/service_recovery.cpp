@@ -70,8 +70,8 @@ void CService::watchPageProcesses()
     // Without the window, the element's and document's processes are watched all the same.
     if (document_)
         ignoreResult(document_->get_parentWindow(&window));
-    for (const std::shared_ptr<Dispatchable>& object : {std::shared_ptr<Dispatchable>(element_),
-                                                        std::shared_ptr<Dispatchable>(document_), window}) {
+    for (const std::shared_ptr<Dispatchable>& object :
+         {std::shared_ptr<Dispatchable>(element_), std::shared_ptr<Dispatchable>(document_), window}) {
         auto watch = std::make_unique<bus::ServingPeerWatch>(object, [this] { pageProcessLeft(); });
         if (watch->watching())
             pageProcessWatches_.push_back(std::move(watch));
@@ -123,7 +123,7 @@ void CService::letGoOfSessionLater()
     fromEventLoop([weak = weak_from_this()] {
         // Held here, so that a service whose last holder was the notifier ends on this thread.
         if (const auto self = std::dynamic_pointer_cast<CService>(weak.lock()))
-            ignoreResult(changeNotifier().RemoveService(self.get()));  // as above
+            ignoreResult(changeNotifier().RemoveService(self.get())); // as above
     });
 }
 
@@ -180,7 +180,7 @@ void CService::prepareDeleterJob(DeferredDeleter::Job& job, const std::shared_pt
         // Side files the store cannot take stay beside the file, for the next server's start.
         keepSideFiles(store, path, origin);
         if (!bytes.empty() && !store.keep(KeptBecause::SessionEnded, origin, bytes).ok())
-            return false;  // left for the next server's start to keep
+            return false; // left for the next server's start to keep
         // An editor that holds the file may save it again after the deletion; the entry lets the
         // next server's start find that file.
         if (!handedOff->load())

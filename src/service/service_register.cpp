@@ -96,7 +96,7 @@ HRESULT CService::startSession(const std::shared_ptr<Dispatchable>& element, boo
         return hr;
     // Active before the deleter starts: an editor that ends at once lets the deleter end the
     // session before Register returns, and that end must not be undone here.
-    ignoreResult(SetActive(true));  // marking active cannot fail
+    ignoreResult(SetActive(true)); // marking active cannot fail
     const auto notStarted = [this](HRESULT hr) {
         std::lock_guard lock(sessionLock_);
         settings_.Active = 0;

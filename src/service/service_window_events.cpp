@@ -36,7 +36,7 @@ HRESULT CService::ConnectWindowEvents()
     if (SUCCEEDED(hr))
         hr = point->Advise(weak_from_this().lock(), &windowEventsCookie_);
     if (FAILED(hr)) {
-        ignoreResult(DisconnectWindowEvents());  // the failure to connect is the one reported
+        ignoreResult(DisconnectWindowEvents()); // the failure to connect is the one reported
         return hr;
     }
     return S_OK;

@@ -41,8 +41,8 @@ constexpr WaitingOption kWaitingOptions[] = {
 std::string programNameOf(const std::string& editorCommand)
 {
     const auto words = parseCommandLine(editorCommand);
-    const std::string program = words.ok() ? std::filesystem::path(words.value().program).filename().string()
-                                           : editorCommand;
+    const std::string program =
+        words.ok() ? std::filesystem::path(words.value().program).filename().string() : editorCommand;
     const char* chosen = std::getenv("QUILLBROOK_EDITOR");
     if (program == "notepad.exe" && chosen && *chosen)
         return programNameOf(chosen);
@@ -68,9 +68,9 @@ void tellTextKept(const QString& title, const std::string& where)
 
 void tellPageWentAway(const QString& title)
 {
-    tellUserLater(loadStringW(string_id::TextKeptCaption),
-                  formatText(loadStringW(string_id::PageWentAway),
-                             {title, toWide(RecoveryStore::forCurrentUser().folder())}));
+    tellUserLater(
+        loadStringW(string_id::TextKeptCaption),
+        formatText(loadStringW(string_id::PageWentAway), {title, toWide(RecoveryStore::forCurrentUser().folder())}));
 }
 
 void tellEditorHandedOff(const std::string& editorCommand)
@@ -108,9 +108,9 @@ void keepLeftoverTemporaryFiles()
     const auto kept = SessionLedger::forCurrentUser().sweep(store);
     if (kept.empty())
         return;
-    tellUserLater(loadStringW(string_id::TextKeptCaption),
-                  formatText(loadStringW(string_id::LeftoverTextsKept),
-                             {QString::number(kept.size()), toWide(store.folder())}));
+    tellUserLater(
+        loadStringW(string_id::TextKeptCaption),
+        formatText(loadStringW(string_id::LeftoverTextsKept), {QString::number(kept.size()), toWide(store.folder())}));
 }
 
 } // namespace quillbrook

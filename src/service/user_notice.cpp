@@ -25,8 +25,8 @@ constexpr int kNotifyTimeoutMs = 10000;
 // service may be slow, or wait for this very process). `then` gets the reply or the error.
 void callNotifications(const char* method, const QVariantList& arguments, std::function<void(const QDBusMessage&)> then)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(kNotifications, kNotificationsPath, kNotifications,
-                                                          QString::fromLatin1(method));
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kNotifications, kNotificationsPath, kNotifications, QString::fromLatin1(method));
     message.setArguments(arguments);
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, kNotifyTimeoutMs),
                                                 QCoreApplication::instance());
@@ -68,7 +68,8 @@ void tellUser(const QString& summary, const QString& body)
 void tellUserLater(const QString& summary, const QString& body)
 {
     if (QCoreApplication* application = QCoreApplication::instance())
-        QMetaObject::invokeMethod(application, [summary, body] { tellUser(summary, body); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            application, [summary, body] { tellUser(summary, body); }, Qt::QueuedConnection);
 }
 
 } // namespace quillbrook

@@ -27,9 +27,18 @@ constexpr qsizetype MaxBytesPerUnit = 3;
 constexpr qsizetype OutputSlack = 16;
 constexpr char16_t Replacement = 0xFFFD;
 
-inline bool isHighSurrogate(unsigned unit) { return (unit & 0xFC00) == 0xD800; }
-inline bool isLowSurrogate(unsigned unit) { return (unit & 0xFC00) == 0xDC00; }
-inline bool isContinuation(unsigned byte) { return (byte & 0xC0) == 0x80; }
+inline bool isHighSurrogate(unsigned unit)
+{
+    return (unit & 0xFC00) == 0xD800;
+}
+inline bool isLowSurrogate(unsigned unit)
+{
+    return (unit & 0xFC00) == 0xDC00;
+}
+inline bool isContinuation(unsigned byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
 
 // Writes the sequence of `unit` (a lone surrogate included) and returns the position after it.
 // Always stores three bytes; the ones past the sequence are overwritten by what follows or lie
@@ -149,8 +158,10 @@ inline char* putEightUnits(__m128i units, char* out)
     const __m128i continuation = _mm_set1_epi16(0x80);
     const __m128i last = _mm_or_si128(continuation, _mm_and_si128(units, low6));
     const __m128i middle = _mm_or_si128(continuation, _mm_and_si128(_mm_srli_epi16(units, 6), low6));
-    const __m128i twoBytes = _mm_or_si128(_mm_or_si128(_mm_set1_epi16(0xC0), _mm_srli_epi16(units, 6)), _mm_slli_epi16(last, 8));
-    const __m128i threeBytes = _mm_or_si128(_mm_or_si128(_mm_set1_epi16(0xE0), _mm_srli_epi16(units, 12)), _mm_slli_epi16(middle, 8));
+    const __m128i twoBytes =
+        _mm_or_si128(_mm_or_si128(_mm_set1_epi16(0xC0), _mm_srli_epi16(units, 6)), _mm_slli_epi16(last, 8));
+    const __m128i threeBytes =
+        _mm_or_si128(_mm_or_si128(_mm_set1_epi16(0xE0), _mm_srli_epi16(units, 12)), _mm_slli_epi16(middle, 8));
     const __m128i firstTwo = select(oneByte, units, select(atMostTwo, twoBytes, threeBytes));
 
     // Lengths 3 + (-1 if at most two) + (-1 if one), then their running sum.
@@ -211,8 +222,8 @@ inline __m128i unitsOf(__m128i lead, __m128i second, __m128i third)
     const __m128i low6 = _mm_set1_epi16(0x3F);
     const __m128i secondBits = _mm_and_si128(second, low6);
     const __m128i two = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(lead, _mm_set1_epi16(0x1F)), 6), secondBits);
-    const __m128i three = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(lead, 12), _mm_slli_epi16(secondBits, 6)),
-                                       _mm_and_si128(third, low6));
+    const __m128i three =
+        _mm_or_si128(_mm_or_si128(_mm_slli_epi16(lead, 12), _mm_slli_epi16(secondBits, 6)), _mm_and_si128(third, low6));
     const __m128i isOne = _mm_cmplt_epi16(lead, _mm_set1_epi16(0x80));
     const __m128i isTwo = _mm_cmpeq_epi16(_mm_and_si128(lead, _mm_set1_epi16(0xE0)), _mm_set1_epi16(0xC0));
     return select(isOne, lead, select(isTwo, two, three));
@@ -258,12 +269,12 @@ inline qsizetype takeBlock(const unsigned char* in, const unsigned char* end, __
         const __m128i leads = half == 0 ? low : high;
         const __m128i seconds = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * half + 1));
         const __m128i thirds = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * half + 2));
-        _mm_store_si128(reinterpret_cast<__m128i*>(units + 16 * half),
-                        unitsOf(_mm_unpacklo_epi8(leads, zero), _mm_unpacklo_epi8(seconds, zero),
-                                _mm_unpacklo_epi8(thirds, zero)));
-        _mm_store_si128(reinterpret_cast<__m128i*>(units + 16 * half + 8),
-                        unitsOf(_mm_unpackhi_epi8(leads, zero), _mm_unpackhi_epi8(seconds, zero),
-                                _mm_unpackhi_epi8(thirds, zero)));
+        _mm_store_si128(
+            reinterpret_cast<__m128i*>(units + 16 * half),
+            unitsOf(_mm_unpacklo_epi8(leads, zero), _mm_unpacklo_epi8(seconds, zero), _mm_unpacklo_epi8(thirds, zero)));
+        _mm_store_si128(
+            reinterpret_cast<__m128i*>(units + 16 * half + 8),
+            unitsOf(_mm_unpackhi_epi8(leads, zero), _mm_unpackhi_epi8(seconds, zero), _mm_unpackhi_epi8(thirds, zero)));
     }
 
     // A last sequence that runs past the block (there is at most one) waits for the next block,

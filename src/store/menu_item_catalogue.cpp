@@ -16,7 +16,6 @@
 namespace quillbrook {
 namespace {
 
-
 // Opens the key at `path` under HKEY_CURRENT_USER, creating it when missing, as the store does.
 Win32Result<RegistryKey> openOrCreate(const std::string& path)
 {
@@ -46,7 +45,7 @@ std::string storedName(const RegistryKey& key)
         return entry.error();
     const auto subKey = entry.value().enumSubKey(0);
     if (subKey.ok())
-        return ERROR_SUCCESS;  // a key with subkeys cannot be deleted, so it keeps its spelling
+        return ERROR_SUCCESS; // a key with subkeys cannot be deleted, so it keeps its spelling
     if (subKey.error() != ERROR_NO_MORE_ITEMS)
         return subKey.error();
     std::vector<RegistryValue> values;
@@ -154,7 +153,7 @@ HRESULT CMenuItemCatalogue::UpdateItem(std::shared_ptr<IService> item, const QSt
 Win32Error CMenuItemCatalogue::retireOldEntry(const QString& oldLabel, const QString& newLabel)
 {
     if (!isStorableLabel(newLabel))
-        return ERROR_SUCCESS;  // nothing was saved, so the old entry is the item's only one
+        return ERROR_SUCCESS; // nothing was saved, so the old entry is the item's only one
     auto menuExt = openOrCreate(Path());
     if (!menuExt.ok())
         return ERROR_SUCCESS;

@@ -98,15 +98,15 @@ inline constexpr std::array<MenuItemSetting, 14> kMenuItemSettings{{
     {"QuillbrookUseTemplateFile",
      FlagSetting{&MenuItemSettings::UseTemplateFile, &IService::get_UseTemplateFile, &IService::put_UseTemplateFile},
      menu_item_control::UseTemplateFile, 12, 6},
-    {"QuillbrookCodePage",
-     NumberSetting{&MenuItemSettings::CodePage, &IService::get_CodePage, &IService::put_CodePage},
+    {"QuillbrookCodePage", NumberSetting{&MenuItemSettings::CodePage, &IService::get_CodePage, &IService::put_CodePage},
      menu_item_control::CodePage, 13, 12},
 }};
 
 // True when the places in `order` are 0, 1, 2, ... with none missing or taken twice.
 constexpr bool isWholeOrder(std::uint8_t MenuItemSetting::*order)
 {
-    const auto taking = std::ranges::count_if(kMenuItemSettings, [&](const auto& row) { return row.*order != kNoPlace; });
+    const auto taking =
+        std::ranges::count_if(kMenuItemSettings, [&](const auto& row) { return row.*order != kNoPlace; });
     for (std::uint8_t place = 0; place < taking; ++place) {
         if (std::ranges::count(kMenuItemSettings, place, order) != 1)
             return false;

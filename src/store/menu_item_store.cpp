@@ -16,7 +16,6 @@ namespace {
 // The item's own key: values are read and written there, not in a subkey.
 const std::string kItemKey;
 
-
 } // namespace
 
 [[nodiscard]] HRESULT loadMenuItem(CRegistryStore& menuExt, const QString& label, MenuItemSettings& settings)
@@ -33,8 +32,8 @@ const std::string kItemKey;
                            settings.*text.field = menuExt.ReadStringW(kItemKey, row.valueName, settings.*text.field);
                        },
                        [&](const FlagSetting& flag) {
-                           settings.*flag.field =
-                               static_cast<VARIANT_BOOL>(menuExt.ReadDword(kItemKey, row.valueName, settings.*flag.field));
+                           settings.*flag.field = static_cast<VARIANT_BOOL>(
+                               menuExt.ReadDword(kItemKey, row.valueName, settings.*flag.field));
                        },
                        [&](const NumberSetting& number) {
                            settings.*number.field = menuExt.ReadDword(kItemKey, row.valueName, settings.*number.field);
@@ -63,13 +62,12 @@ const std::string kItemKey;
     for (const MenuItemSetting& row : kMenuItemSettings) {
         if (!row.valueName)
             continue;
-        std::visit(Overloaded{
-                       [&](const TextSetting& text) {
-                           menuExt.WriteStringW(kItemKey, row.valueName, settings.*text.field);
-                       },
-                       [&](const auto& dword) { menuExt.WriteDword(kItemKey, row.valueName, settings.*dword.field); },
-                   },
-                   row.access);
+        std::visit(
+            Overloaded{
+                [&](const TextSetting& text) { menuExt.WriteStringW(kItemKey, row.valueName, settings.*text.field); },
+                [&](const auto& dword) { menuExt.WriteDword(kItemKey, row.valueName, settings.*dword.field); },
+            },
+            row.access);
     }
     menuExt.CloseKey();
     return WriteMenuScript(label);

@@ -13,8 +13,7 @@ constexpr RegistryAccess kStoreAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SU
 
 CRegistryStore::CRegistryStore(std::string rootPath, std::string section)
     : rootPath_(std::move(rootPath)), section_(std::move(section))
-{
-}
+{}
 
 CRegistryStore::~CRegistryStore() = default;
 
@@ -103,8 +102,7 @@ std::string CRegistryStore::ReadString(const std::string& subkey, const std::str
     return readText(subkey, valueName).value_or(defaultValue);
 }
 
-HRESULT CRegistryStore::WriteString(const std::string& subkey, const std::string& valueName,
-                                    const std::string& value)
+HRESULT CRegistryStore::WriteString(const std::string& subkey, const std::string& valueName, const std::string& value)
 {
     if (!ensureKey())
         return lastResult_;

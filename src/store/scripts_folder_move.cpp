@@ -15,7 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 fs::path withoutTrailingSeparator(fs::path path)
 {
     if (!path.has_filename() && path.has_relative_path())
@@ -58,7 +57,7 @@ void moveEntry(const fs::path& from, const fs::path& to)
     if (isFolder(from) && isFolder(to)) {
         moveFolderContents(from, to);
         std::error_code error;
-        fs::remove(from, error);  // only when everything in it could be moved
+        fs::remove(from, error); // only when everything in it could be moved
         return;
     }
     renameOrCopy(from, to);
@@ -68,8 +67,8 @@ void tellWhyNothingMoves(FolderRelation relation, WindowId owner)
 {
     const unsigned reason =
         relation == FolderRelation::Same ? string_id::NewFolderIsOldFolder : string_id::NewFolderInsideOldFolder;
-    modalInteractions().messageBox(owner, loadStringW(reason),
-                                   loadStringW(string_id::ScriptsFolderCaption), MB_OK | MB_ICONWARNING);
+    modalInteractions().messageBox(owner, loadStringW(reason), loadStringW(string_id::ScriptsFolderCaption),
+                                   MB_OK | MB_ICONWARNING);
 }
 
 // Whether the folder exists as the original's search found it; a trailing '/' does not hide it.

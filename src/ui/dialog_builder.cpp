@@ -43,9 +43,15 @@ DialogUnits DialogUnits::of(const QFont& font)
     return {(letters / 26 + 1) / 2, metrics.height()};
 }
 
-int DialogUnits::toPixelsX(int units) const { return mulDiv(units, baseX, 4); }
+int DialogUnits::toPixelsX(int units) const
+{
+    return mulDiv(units, baseX, 4);
+}
 
-int DialogUnits::toPixelsY(int units) const { return mulDiv(units, baseY, 8); }
+int DialogUnits::toPixelsY(int units) const
+{
+    return mulDiv(units, baseY, 8);
+}
 
 QRect DialogUnits::toPixels(const DialogRect& rect) const
 {
@@ -55,9 +61,8 @@ QRect DialogUnits::toPixels(const DialogRect& rect) const
 QFont dialogQFont(ResourceLanguage language)
 {
     const DialogFont wanted = dialogFont(language);
-    QFont font = dialogFontInstalled(language)
-                     ? QFont(toQString(wanted.family))
-                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont font = dialogFontInstalled(language) ? QFont(toQString(wanted.family))
+                                               : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSize(wanted.pointSize);
     return font;
 }
@@ -77,8 +82,9 @@ int textWidthNeeded(QWidget& control)
     control.ensurePolished();
     const QStyle* style = control.style();
     if (auto* button = qobject_cast<QPushButton*>(&control)) {
-        const int sides = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
-                               style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+        const int sides = 2
+                          * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button)
+                             + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
         return button->fontMetrics().horizontalAdvance(withoutMnemonicMarks(button->text())) + sides;
     }
     // A check box's and a group box's hints hold their text on one line and their decoration;
@@ -105,8 +111,7 @@ public:
     {
         setFont(dialogQFont(language));
         if (dialogTemplate.frame == DialogFrame::Popup) {
-            setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint);
+            setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
             setWindowTitle(toQString(dialogTemplate.caption(language)));
             // Icon 201 in the title bar and in the window switcher.
             setWindowIcon(applicationIcon());
@@ -118,8 +123,7 @@ public:
         // for the same texts, which it gets by wider horizontal units for the whole dialog.
         if (!dialogFontInstalled(language))
             units_.baseX = std::max(units_.baseX, baseXFittingEveryText());
-        setFixedSize(units_.toPixelsX(dialogTemplate.width),
-                     units_.toPixelsY(dialogTemplate.height(language)));
+        setFixedSize(units_.toPixelsX(dialogTemplate.width), units_.toPixelsY(dialogTemplate.height(language)));
         placeControls();
     }
 
@@ -147,8 +151,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
             sendList(watched->objectName().toInt(), ListNotification::DeleteKey);
             return true;
         }
@@ -166,8 +169,7 @@ private:
     // a line being eight vertical units.
     static bool holdsSeveralLines(int height) { return height >= 16; }
 
-    QWidget* makeControl(const ControlTemplate& control, ResourceLanguage language,
-                         const DialogRect& rect)
+    QWidget* makeControl(const ControlTemplate& control, ResourceLanguage language, const DialogRect& rect)
     {
         const QString text = toQString(control.text(language));
         const int id = control.id;
@@ -177,10 +179,8 @@ private:
             auto* label = new QLabel(text, this);
             // A static one line high shows its text on that line; wrapping would push the rest
             // below its bottom edge, out of sight.
-            label->setWordWrap(!control.has(control_style::Centered) &&
-                               holdsSeveralLines(rect.height));
-            const Qt::Alignment horizontal =
-                control.has(control_style::Centered) ? Qt::AlignHCenter : Qt::AlignLeft;
+            label->setWordWrap(!control.has(control_style::Centered) && holdsSeveralLines(rect.height));
+            const Qt::Alignment horizontal = control.has(control_style::Centered) ? Qt::AlignHCenter : Qt::AlignLeft;
             const Qt::Alignment vertical =
                 control.has(control_style::VerticallyCentered) ? Qt::AlignVCenter : Qt::AlignTop;
             label->setAlignment(horizontal | vertical);
@@ -193,30 +193,25 @@ private:
         }
         case ControlKind::Edit: {
             auto* edit = new QLineEdit(this);
-            connect(edit, &QLineEdit::textChanged, this,
-                    [this, id] { sendCommand(id, notification::EditChange); });
+            connect(edit, &QLineEdit::textChanged, this, [this, id] { sendCommand(id, notification::EditChange); });
             return edit;
         }
         case ControlKind::Button:
         case ControlKind::DefaultButton: {
             auto* button = new QPushButton(text, this);
             button->setDefault(control.kind == ControlKind::DefaultButton);
-            connect(button, &QPushButton::clicked, this,
-                    [this, id] { sendCommand(id, notification::Clicked); });
+            connect(button, &QPushButton::clicked, this, [this, id] { sendCommand(id, notification::Clicked); });
             return button;
         }
         case ControlKind::AutoCheckBox: {
             auto* box = new QCheckBox(text, this);
-            connect(box, &QCheckBox::clicked, this,
-                    [this, id] { sendCommand(id, notification::Clicked); });
+            connect(box, &QCheckBox::clicked, this, [this, id] { sendCommand(id, notification::Clicked); });
             return box;
         }
-        case ControlKind::GroupBox:
-            return new QGroupBox(text, this);
+        case ControlKind::GroupBox: return new QGroupBox(text, this);
         case ControlKind::DropDownList: {
             auto* combo = new QComboBox(this);
-            connect(combo, &QComboBox::activated, this,
-                    [this, id] { sendCommand(id, notification::SelectionChange); });
+            connect(combo, &QComboBox::activated, this, [this, id] { sendCommand(id, notification::SelectionChange); });
             return combo;
         }
         case ControlKind::ReportListView: {
@@ -248,8 +243,7 @@ private:
             if (control.kind == ControlKind::GroupBox)
                 widget->lower();
             if (!control.has(control_style::TabStop))
-                widget->setFocusPolicy(control.kind == ControlKind::Static ||
-                                               control.kind == ControlKind::GroupBox
+                widget->setFocusPolicy(control.kind == ControlKind::Static || control.kind == ControlKind::GroupBox
                                            ? Qt::NoFocus
                                            : Qt::ClickFocus);
             else {
@@ -263,8 +257,7 @@ private:
                     waitingForBuddy->setBuddy(widget);
                 waitingForBuddy = nullptr;
             }
-            if (control.kind == ControlKind::Static && control.text(language).find(u'&') !=
-                                                           std::u16string_view::npos)
+            if (control.kind == ControlKind::Static && control.text(language).find(u'&') != std::u16string_view::npos)
                 waitingForBuddy = static_cast<QLabel*>(widget);
         }
     }
@@ -298,15 +291,16 @@ private:
     std::vector<Placed> placed_;
 };
 
-BuiltDialog::BuiltDialog(const DialogTemplate& dialogTemplate, ResourceLanguage language,
-                         QWidget* parent)
+BuiltDialog::BuiltDialog(const DialogTemplate& dialogTemplate, ResourceLanguage language, QWidget* parent)
     : window_(std::make_unique<Window>(dialogTemplate, language, parent))
-{
-}
+{}
 
 BuiltDialog::~BuiltDialog() = default;
 
-QDialog& BuiltDialog::dialog() const { return *window_; }
+QDialog& BuiltDialog::dialog() const
+{
+    return *window_;
+}
 
 QWidget* BuiltDialog::control(int id) const
 {
@@ -315,9 +309,15 @@ QWidget* BuiltDialog::control(int id) const
     return window_->findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
-const DialogUnits& BuiltDialog::units() const { return window_->units_; }
+const DialogUnits& BuiltDialog::units() const
+{
+    return window_->units_;
+}
 
-void BuiltDialog::onInit(InitHandler handler) { window_->initHandler_ = std::move(handler); }
+void BuiltDialog::onInit(InitHandler handler)
+{
+    window_->initHandler_ = std::move(handler);
+}
 
 void BuiltDialog::onCommand(CommandHandler handler)
 {
@@ -336,8 +336,14 @@ int BuiltDialog::exec()
     return window_->exec();
 }
 
-void BuiltDialog::command(int id, int code) { window_->sendCommand(id, code); }
+void BuiltDialog::command(int id, int code)
+{
+    window_->sendCommand(id, code);
+}
 
-void BuiltDialog::end(int result) { window_->done(result); }
+void BuiltDialog::end(int result)
+{
+    window_->done(result);
+}
 
 } // namespace quillbrook

@@ -37,9 +37,9 @@ bool dialogFontInstalled(ResourceLanguage language);
 
 // Notification codes that accompany a command, as the original platform sends them.
 namespace notification {
-inline constexpr int Clicked = 0;            // button, check box; also Escape and Enter
-inline constexpr int SelectionChange = 1;    // drop-down list
-inline constexpr int EditChange = 0x300;     // edit text changed by the user or the program
+inline constexpr int Clicked = 0;         // button, check box; also Escape and Enter
+inline constexpr int SelectionChange = 1; // drop-down list
+inline constexpr int EditChange = 0x300;  // edit text changed by the user or the program
 } // namespace notification
 
 enum class ListNotification { SelectionChanged, DoubleClicked, DeleteKey };
@@ -52,8 +52,7 @@ public:
     using InitHandler = std::function<void()>;
     using ListHandler = std::function<void(int id, ListNotification what)>;
 
-    BuiltDialog(const DialogTemplate& dialogTemplate, ResourceLanguage language,
-                QWidget* parent = nullptr);
+    BuiltDialog(const DialogTemplate& dialogTemplate, ResourceLanguage language, QWidget* parent = nullptr);
     ~BuiltDialog();
     BuiltDialog(const BuiltDialog&) = delete;
     BuiltDialog& operator=(const BuiltDialog&) = delete;
@@ -61,7 +60,8 @@ public:
     QDialog& dialog() const;
     // The control of `id` (its objectName is the id in decimal), or nullptr.
     QWidget* control(int id) const;
-    template <typename Widget> Widget* control(int id) const
+    template <typename Widget>
+    Widget* control(int id) const
     {
         return qobject_cast<Widget*>(control(id));
     }

@@ -57,8 +57,8 @@ void BrowseForFolder(BuiltDialog& dialog, unsigned titleId, int editId, bool /*n
 {
     auto* edit = dialog.control<QLineEdit>(editId);
     const std::string startFolder = edit != nullptr ? narrowTextWithin(edit->text(), kStartFolderLimit) : std::string();
-    const std::optional<std::string> chosen = modalInteractions().folderDialog(
-        windowIdOf(dialog.dialog()), loadStringW(titleId), startFolder);
+    const std::optional<std::string> chosen =
+        modalInteractions().folderDialog(windowIdOf(dialog.dialog()), loadStringW(titleId), startFolder);
     if (!chosen || edit == nullptr)
         return;
     edit->setText(toWide(*chosen));

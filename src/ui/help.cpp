@@ -14,7 +14,6 @@
 namespace quillbrook {
 namespace {
 
-
 // Owns the application's opener as a child of the application object.
 class OpenerHolder final : public QObject {
 public:
@@ -42,8 +41,8 @@ DesktopOpener& desktopOpener()
 {
     QObject* application = QCoreApplication::instance();
     // The holder is the only child of that name; the class has no meta-object of its own.
-    auto* holder = static_cast<OpenerHolder*>(application->findChild<QObject*>(
-        QStringLiteral("quillbrook-desktop-opener"), Qt::FindDirectChildrenOnly));
+    auto* holder = static_cast<OpenerHolder*>(
+        application->findChild<QObject*>(QStringLiteral("quillbrook-desktop-opener"), Qt::FindDirectChildrenOnly));
     if (holder == nullptr)
         holder = new OpenerHolder(application);
     return holder->opener;
@@ -58,10 +57,8 @@ void ShowHelp(QWidget& dialog, const QString& helpFile, DesktopOpener& opener)
 {
     const QFileInfo file(helpFile);
     if (!file.exists() || file.isDir()) {
-        modalInteractions().messageBox(static_cast<WindowId>(dialog.winId()),
-                                       loadStringW(string_id::HelpMissingText),
-                                       loadStringW(string_id::HelpMissingCaption),
-                                       MB_OK | MB_ICONERROR);
+        modalInteractions().messageBox(static_cast<WindowId>(dialog.winId()), loadStringW(string_id::HelpMissingText),
+                                       loadStringW(string_id::HelpMissingCaption), MB_OK | MB_ICONERROR);
         return;
     }
     opener.open(file.absoluteFilePath());

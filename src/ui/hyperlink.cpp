@@ -17,9 +17,8 @@ const QString kLinkName = QStringLiteral("quillbrook-hyperlink");
 class Hyperlink final : public QObject {
 public:
     Hyperlink(QLabel& label, OpenAddress openAddress)
-        : QObject(&label), label_(label), openAddress_(std::move(openAddress)),
-          font_(label.font()), palette_(label.palette()), hadCursor_(label.testAttribute(Qt::WA_SetCursor)),
-          cursor_(label.cursor())
+        : QObject(&label), label_(label), openAddress_(std::move(openAddress)), font_(label.font()),
+          palette_(label.palette()), hadCursor_(label.testAttribute(Qt::WA_SetCursor)), cursor_(label.cursor())
     {
         setObjectName(kLinkName);
         QPalette linked = palette_;
@@ -54,20 +53,15 @@ protected:
         if (watched != &label_)
             return false;
         switch (event->type()) {
-        case QEvent::Enter:
-            setUnderlined(true);
-            break;
-        case QEvent::Leave:
-            setUnderlined(false);
-            break;
+        case QEvent::Enter: setUnderlined(true); break;
+        case QEvent::Leave: setUnderlined(false); break;
         case QEvent::MouseButtonRelease: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton && label_.rect().contains(mouse->position().toPoint()))
                 openAddress_(label_.text());
             break;
         }
-        default:
-            break;
+        default: break;
         }
         return false;
     }

@@ -22,7 +22,10 @@ namespace {
 namespace id = menu_item_control;
 
 // The controls held narrow text: what the process charset cannot hold arrives as '?'.
-QString throughControls(const QString& text) { return toWide(toNarrow(text)); }
+QString throughControls(const QString& text)
+{
+    return toWide(toNarrow(text));
+}
 
 class MenuItemDialog {
 public:
@@ -53,13 +56,9 @@ private:
         if (code != notification::Clicked)
             return false;
         switch (command) {
-        case IDOK:
-            accept();
-            return true;
+        case IDOK: accept(); return true;
         case id::CarbonCopy:
-        case id::UseTemplateFile:
-            updateControls();
-            return true;
+        case id::UseTemplateFile: updateControls(); return true;
         case id::BrowseEditorProgram:
             browse(string_id::EditorTitle, loadString(string_id::EditorFilter), loadString(string_id::EditorExtension),
                    false, id::EditorProgramFile);
@@ -70,8 +69,7 @@ private:
         case id::BrowseTemplateFile:
             browseWithExtension(string_id::TemplateTitle, string_id::TemplateFilter, false, id::TemplateFile);
             return true;
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -201,8 +199,8 @@ private:
         const Dispatchable* selfIdentity = identityOf(self);
         return std::any_of(catalogue_.items().begin(), catalogue_.items().end(), [&](const auto& listed) {
             QString label;
-            return identityOf(listed) != selfIdentity && SUCCEEDED(listed->get_Label(&label)) &&
-                   label.compare(name, Qt::CaseInsensitive) == 0;
+            return identityOf(listed) != selfIdentity && SUCCEEDED(listed->get_Label(&label))
+                   && label.compare(name, Qt::CaseInsensitive) == 0;
         });
     }
 

@@ -30,7 +30,10 @@ constexpr int kAboutCommand = 143;
 // The menu's commands are numbered as their texts.
 static_assert(kHelpCommand == string_id::HelpMenuEntry && kAboutCommand == string_id::AboutMenuEntry);
 
-QString text(unsigned id) { return loadStringW(id); }
+QString text(unsigned id)
+{
+    return loadStringW(id);
+}
 
 bool liveShiftState()
 {
@@ -76,9 +79,15 @@ MenuItemsDialog::MenuItemsDialog(QWidget* owner, ShiftHeld shiftHeld)
 
 MenuItemsDialog::~MenuItemsDialog() = default;
 
-int MenuItemsDialog::exec() { return dialog_.exec(); }
+int MenuItemsDialog::exec()
+{
+    return dialog_.exec();
+}
 
-QTreeWidget& MenuItemsDialog::list() const { return *dialog_.control<QTreeWidget>(kList); }
+QTreeWidget& MenuItemsDialog::list() const
+{
+    return *dialog_.control<QTreeWidget>(kList);
+}
 
 void MenuItemsDialog::open()
 {
@@ -126,8 +135,7 @@ void MenuItemsDialog::showDialogMenu(const QPoint& position)
     QDialog& window = dialog_.dialog();
     const QPoint global = window.mapToGlobal(position);
     const int chosen = modalInteractions().popupMenu(
-        windowId(), {{kHelpCommand, text(kHelpCommand)}, {kAboutCommand, text(kAboutCommand)}},
-        global.x(), global.y());
+        windowId(), {{kHelpCommand, text(kHelpCommand)}, {kAboutCommand, text(kAboutCommand)}}, global.x(), global.y());
     if (chosen == kHelpCommand)
         ShowHelp(window);
     else if (chosen == kAboutCommand) {
@@ -142,8 +150,8 @@ MenuItemsDialog::Selected MenuItemsDialog::selectedItem() const
     for (int row = 0; row < rows.topLevelItemCount(); ++row) {
         if (!rows.topLevelItem(row)->isSelected())
             continue;
-        const auto* pointer = reinterpret_cast<const IService*>(
-            rows.topLevelItem(row)->data(0, Qt::UserRole).value<quintptr>());
+        const auto* pointer =
+            reinterpret_cast<const IService*>(rows.topLevelItem(row)->data(0, Qt::UserRole).value<quintptr>());
         for (const auto& item : catalogue_.items())
             if (item.get() == pointer)
                 return {row, item};
@@ -176,7 +184,10 @@ void MenuItemsDialog::showNotSelected()
                                    MB_OK);
 }
 
-WindowId MenuItemsDialog::windowId() const { return static_cast<WindowId>(dialog_.dialog().winId()); }
+WindowId MenuItemsDialog::windowId() const
+{
+    return static_cast<WindowId>(dialog_.dialog().winId());
+}
 
 void MenuItemsDialog::add()
 {
@@ -249,7 +260,7 @@ void MenuItemsDialog::options()
         return;
     // Every item is saved again, so that its entries follow settings that may have changed.
     for (const auto& item : catalogue_.items())
-        ignoreResult(catalogue_.UpdateItem(item, read(*item, &IService::get_Label)));  // as in property
+        ignoreResult(catalogue_.UpdateItem(item, read(*item, &IService::get_Label))); // as in property
 }
 
 void runMenuItemsDialog(WindowId owner)

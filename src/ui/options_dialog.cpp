@@ -42,8 +42,7 @@ constexpr unsigned kSeparatorAfter[] = {string_id::PlaceholderFile, string_id::P
 class OptionsDialog {
 public:
     OptionsDialog(QWidget* owner, IFileOpenService& fileOpen, const OptionsDialogEffects& effects)
-        : dialog_(*dialogTemplate(dialog_id::Options), messageLanguage(), owner),
-          fileOpen_(fileOpen), effects_(effects)
+        : dialog_(*dialogTemplate(dialog_id::Options), messageLanguage(), owner), fileOpen_(fileOpen), effects_(effects)
     {
         dialog_.onInit([this] { init(); });
         dialog_.onCommand([this](int id, int code) { return command(id, code); });
@@ -65,27 +64,18 @@ private:
         if (code != notification::Clicked)
             return false;
         switch (id) {
-        case IDOK:
-            ok();
-            return true;
+        case IDOK: ok(); return true;
         case control::BrowseScriptsFolder:
             BrowseForFolder(dialog_, string_id::ScriptFilesFolderTitle, control::ScriptsFolder, true);
             return true;
         case control::BrowseTempFolder:
             BrowseForFolder(dialog_, string_id::TemporaryFilesFolderTitle, control::TempFolder, true);
             return true;
-        case control::BrowseBackupFile:
-            browseBackupFile();
-            return true;
-        case control::PlaceholderMenu:
-            showTagMenu();
-            return true;
+        case control::BrowseBackupFile: browseBackupFile(); return true;
+        case control::PlaceholderMenu: showTagMenu(); return true;
         case control::OpenFileRegistered:
-        case control::BackupEnabled:
-            updateControls();
-            return true;
-        default:
-            return false;
+        case control::BackupEnabled: updateControls(); return true;
+        default: return false;
         }
     }
 
@@ -101,8 +91,7 @@ private:
         setChecked(control::BackupEnabled, settings.BackupLastDeletedFile != 0);
         setChecked(control::SpecifyCodePage, settings.FileOpenSpecifyCodePage != 0);
         VARIANT_BOOL registered = 0;
-        setChecked(control::OpenFileRegistered,
-                   SUCCEEDED(fileOpen_.get_Registered(&registered)) && registered != 0);
+        setChecked(control::OpenFileRegistered, SUCCEEDED(fileOpen_.get_Registered(&registered)) && registered != 0);
     }
 
     void storeControls()
@@ -166,8 +155,7 @@ private:
             return;
         auto* field = dialog_.control<QLineEdit>(control::FileNameTemplate);
         // Replaces the selection, or inserts at a bare caret, keeping the undo history.
-        field->insert(percent + toWide(FileNamePlaceholders[static_cast<std::size_t>(chosen - 1)].keyword) +
-                      percent);
+        field->insert(percent + toWide(FileNamePlaceholders[static_cast<std::size_t>(chosen - 1)].keyword) + percent);
         field->setFocus();
     }
 

@@ -15,8 +15,7 @@ namespace quillbrook {
 
 struct OptionsDialogEffects {
     std::function<void()> saveSettings;
-    std::function<void(const std::string& oldFolder, const std::string& newFolder, WindowId owner)>
-        moveScriptsFolder;
+    std::function<void(const std::string& oldFolder, const std::string& newFolder, WindowId owner)> moveScriptsFolder;
     std::function<void()> restartWatcher;
 
     // GlobalSettings::Save, CMenuItemCatalogue::MoveScriptsFolder and ChangeWatcher::Start.

@@ -65,28 +65,20 @@ struct MessageBoxButton {
 std::vector<MessageBoxButton> buttonsOf(unsigned style)
 {
     switch (style & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-        return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
-    case MB_YESNO:
-        return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
-    default:
-        return {{QMessageBox::Ok, IDOK}};
+    case MB_OKCANCEL: return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_YESNO: return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+    default: return {{QMessageBox::Ok, IDOK}};
     }
 }
 
 QMessageBox::Icon iconOf(unsigned style)
 {
     switch (style & MB_ICONMASK) {
-    case MB_ICONERROR:
-        return QMessageBox::Critical;
-    case MB_ICONQUESTION:
-        return QMessageBox::Question;
-    case MB_ICONWARNING:
-        return QMessageBox::Warning;
-    case MB_ICONINFORMATION:
-        return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
+    case MB_ICONERROR: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
     }
 }
 

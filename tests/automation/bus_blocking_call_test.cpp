@@ -34,8 +34,9 @@ public:
             connection.send(message.createReply(message.arguments()));
         } else if (message.member() == u"CallBack") {
             const QDBusMessage back = bus::callAndWait(
-                connection_, QDBusMessage::createMethodCall(message.service(), kPath, kInterface, QStringLiteral("Echo"))
-                                 << message.arguments().value(0));
+                connection_,
+                QDBusMessage::createMethodCall(message.service(), kPath, kInterface, QStringLiteral("Echo"))
+                    << message.arguments().value(0));
             connection.send(message.createReply(back.arguments()));
         } else if (message.member() != u"Ignore") {
             return false;
@@ -68,9 +69,9 @@ protected:
 
     QDBusMessage callOnCallee(const QString& member, int argument, int timeout = 5000)
     {
-        return bus::callAndWait(caller_, QDBusMessage::createMethodCall(callee_.baseService(), kPath, kInterface, member)
-                                             << argument,
-                                timeout);
+        return bus::callAndWait(
+            caller_, QDBusMessage::createMethodCall(callee_.baseService(), kPath, kInterface, member) << argument,
+            timeout);
     }
 
     QCoreApplication& application_ = testApplication();

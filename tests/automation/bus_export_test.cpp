@@ -43,12 +43,12 @@ TEST_F(BusExport, TypedMethodsReturnTheHresultFirst)
     EXPECT_EQ(echoed.arguments()[1].value<QDBusVariant>().variant(), QVariant(QStringLiteral("hello")));
 
     // The member's own failure is the HRESULT, not a bus error.
-    const QDBusMessage failed = call(path, kTyped, QStringLiteral("CopyTo"), {QVariant::fromValue(bus::ObjectReference{})});
+    const QDBusMessage failed =
+        call(path, kTyped, QStringLiteral("CopyTo"), {QVariant::fromValue(bus::ObjectReference{})});
     ASSERT_EQ(failed.type(), QDBusMessage::ReplyMessage) << failed.errorMessage().toStdString();
     EXPECT_EQ(failed.arguments().front().toInt(), E_POINTER);
 
-    EXPECT_EQ(served(path)->calls,
-              (std::vector<std::string>{"ShowMenuDialog 7", "Echo VT_BSTR \"hello\"", "CopyTo"}));
+    EXPECT_EQ(served(path)->calls, (std::vector<std::string>{"ShowMenuDialog 7", "Echo VT_BSTR \"hello\"", "CopyTo"}));
 }
 
 TEST_F(BusExport, TypedCallsWithOtherArgumentsOrNamesAreBusErrors)
@@ -59,9 +59,11 @@ TEST_F(BusExport, TypedCallsWithOtherArgumentsOrNamesAreBusErrors)
     EXPECT_EQ(call(path, kTyped, QStringLiteral("showmenudialog"), {QVariant(7)}).errorName(),
               QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
     // Properties and events are no methods of the typed interface.
-    EXPECT_EQ(call(path, kTyped, QStringLiteral("Label")).errorName(), QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
-    EXPECT_EQ(call(path, QStringLiteral("org.example.Other"), QStringLiteral("ShowMenuDialog"), {QVariant(7)}).errorName(),
-              QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"));
+    EXPECT_EQ(call(path, kTyped, QStringLiteral("Label")).errorName(),
+              QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
+    EXPECT_EQ(
+        call(path, QStringLiteral("org.example.Other"), QStringLiteral("ShowMenuDialog"), {QVariant(7)}).errorName(),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"));
     EXPECT_TRUE(served(path)->calls.empty());
 }
 
@@ -98,11 +100,13 @@ TEST_F(BusExport, PropertiesAreReadAndWrittenWithTheirTypes)
 TEST_F(BusExport, RefusedPropertyWritesAreBusErrors)
 {
     const QString path = createService();
-    const QDBusMessage readOnly = call(path, kProperties, QStringLiteral("Set"),
-                                       {kTyped, QStringLiteral("Active"), busVariant(QVariant::fromValue(static_cast<qint16>(0)))});
+    const QDBusMessage readOnly =
+        call(path, kProperties, QStringLiteral("Set"),
+             {kTyped, QStringLiteral("Active"), busVariant(QVariant::fromValue(static_cast<qint16>(0)))});
     EXPECT_EQ(readOnly.errorName(), QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"));
 
-    const QDBusMessage refused = call(path, kProperties, QStringLiteral("Set"), {kTyped, QStringLiteral("CodePage"), busVariant(-1)});
+    const QDBusMessage refused =
+        call(path, kProperties, QStringLiteral("Set"), {kTyped, QStringLiteral("CodePage"), busVariant(-1)});
     EXPECT_EQ(refused.errorName(), QString::fromLatin1(bus::kHresultErrorName));
     EXPECT_EQ(refused.errorMessage(), QStringLiteral("0x80070057"));
 
@@ -161,8 +165,8 @@ TEST_F(BusExport, InvokeReachesMembersByDispid)
         {"missing argument", 7, 1, {}, DISP_E_BADPARAMCOUNT, QVariant(QVariantList())},
     };
     for (const auto& c : cases) {
-        const QDBusMessage reply = call(path, kDispatch, QStringLiteral("Invoke"),
-                                        {c.dispid, QVariant::fromValue(c.flags), QVariant(c.args)});
+        const QDBusMessage reply =
+            call(path, kDispatch, QStringLiteral("Invoke"), {c.dispid, QVariant::fromValue(c.flags), QVariant(c.args)});
         ASSERT_EQ(reply.signature(), QStringLiteral("iv")) << c.name << ": " << reply.errorMessage().toStdString();
         EXPECT_EQ(bus::hresultText(reply.arguments()[0].toInt()), bus::hresultText(c.hr)) << c.name;
         QVariant result = reply.arguments()[1].value<QDBusVariant>().variant();
@@ -185,8 +189,8 @@ TEST_F(BusExport, QueryInterfaceAnswersTheObjectsOwnInterfaces)
         bool answers;
     } cases[] = {
         {"org.fernhollow.Quillbrook.ITestService", true}, {"org.fernhollow.Automation.Dispatch", true},
-        {"org.fernhollow.Automation.Unknown", true},       {"org.fernhollow.Quillbrook.ITestElement", false},
-        {"org.fernhollow.Dom.IHTMLElement", false},        {"ITestService", false},
+        {"org.fernhollow.Automation.Unknown", true},      {"org.fernhollow.Quillbrook.ITestElement", false},
+        {"org.fernhollow.Dom.IHTMLElement", false},       {"ITestService", false},
     };
     for (const auto& c : cases) {
         const QDBusMessage reply = call(path, QStringLiteral("org.fernhollow.Automation.Unknown"),
@@ -224,9 +228,11 @@ std::map<QString, IntrospectedMember> membersOf(const QString& xml, const QStrin
                 current->type = attributes.value(QLatin1String("type")).toString();
                 current->access = attributes.value(QLatin1String("access")).toString();
             } else if (inside && current && element == u"arg") {
-                current->args.append(attributes.value(QLatin1String("direction")).toString() + u' ' + attributes.value(QLatin1String("type")).toString());
+                current->args.append(attributes.value(QLatin1String("direction")).toString() + u' '
+                                     + attributes.value(QLatin1String("type")).toString());
             } else if (inside && current && element == u"annotation") {
-                current->annotations.insert(attributes.value(QLatin1String("name")).toString(), attributes.value(QLatin1String("value")).toString());
+                current->annotations.insert(attributes.value(QLatin1String("name")).toString(),
+                                            attributes.value(QLatin1String("value")).toString());
             }
         } else if (reader.isEndElement() && (reader.name() == u"method" || reader.name() == u"property")) {
             current = nullptr;
@@ -239,7 +245,8 @@ std::map<QString, IntrospectedMember> membersOf(const QString& xml, const QStrin
 TEST_F(BusExport, IntrospectionCarriesDispidsAndHelpStrings)
 {
     const QString path = createService();
-    const QDBusMessage reply = call(path, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
+    const QDBusMessage reply =
+        call(path, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     const QString xml = reply.arguments().front().toString();
     auto members = membersOf(xml, kTyped);
@@ -269,8 +276,11 @@ TEST_F(BusExport, IntrospectionCarriesDispidsAndHelpStrings)
         EXPECT_EQ(member.type, QString::fromLatin1(c.type)) << c.name;
         EXPECT_EQ(member.access, QString::fromLatin1(c.access)) << c.name;
         EXPECT_EQ(member.args, c.args) << c.name;
-        EXPECT_EQ(member.annotations.value(QStringLiteral("org.fernhollow.Automation.DispId")), QString::fromLatin1(c.dispid)) << c.name;
-        EXPECT_EQ(member.annotations.value(QStringLiteral("org.fernhollow.Automation.Help")), QString::fromUtf8(c.help)) << c.name;
+        EXPECT_EQ(member.annotations.value(QStringLiteral("org.fernhollow.Automation.DispId")),
+                  QString::fromLatin1(c.dispid))
+            << c.name;
+        EXPECT_EQ(member.annotations.value(QStringLiteral("org.fernhollow.Automation.Help")), QString::fromUtf8(c.help))
+            << c.name;
     }
     EXPECT_TRUE(xml.contains(QStringLiteral("value=\"ITestService &lt;&amp;&gt; help\"")));
     const auto dispatch = membersOf(xml, kDispatch);
@@ -281,9 +291,11 @@ TEST_F(BusExport, IntrospectionCarriesDispidsAndHelpStrings)
 
 TEST_F(BusExport, TheClassFactoryIntrospectsItsOneMethod)
 {
-    const QDBusMessage reply = call(QStringLiteral("/org/fernhollow/Quillbrook"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
-                                    QStringLiteral("Introspect"));
-    const auto members = membersOf(reply.arguments().front().toString(), QStringLiteral("org.fernhollow.Quillbrook.ClassFactory"));
+    const QDBusMessage reply =
+        call(QStringLiteral("/org/fernhollow/Quillbrook"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
+             QStringLiteral("Introspect"));
+    const auto members =
+        membersOf(reply.arguments().front().toString(), QStringLiteral("org.fernhollow.Quillbrook.ClassFactory"));
     ASSERT_EQ(members.size(), 1u);
     EXPECT_EQ(members.at(QStringLiteral("CreateInstance")).args, (QStringList{"in s", "out i", "out o"}));
 }

@@ -65,8 +65,10 @@ TEST_F(BusLifetime, ReleaseDropsTheCallersHoldOnly)
     ASSERT_EQ(call(path, dispatch, QStringLiteral("Release"), {}, &other).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(server->exportedCount(), 0u);
     EXPECT_TRUE(object.expired());
-    EXPECT_EQ(call(path, dispatch, QStringLiteral("Invoke"), {7, QVariant::fromValue(ushort{1}), QVariant(QVariantList{1})}).errorName(),
-              QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"));
+    EXPECT_EQ(
+        call(path, dispatch, QStringLiteral("Invoke"), {7, QVariant::fromValue(ushort{1}), QVariant(QVariantList{1})})
+            .errorName(),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"));
 }
 
 TEST_F(BusLifetime, APeerLeavingTheBusReleasesWhatItHeld)

@@ -25,8 +25,9 @@ TEST_F(BusRemote, AnObjectArgumentArrivesAsTheServersOwnObject)
 {
     const QString path = createService();
     const QString target = createService();
-    const QDBusMessage reply = call(path, QStringLiteral("org.fernhollow.Quillbrook.ITestService"), QStringLiteral("CopyTo"),
-                                    {QVariant::fromValue(bus::ObjectReference{serverName(), QDBusObjectPath(target)})});
+    const QDBusMessage reply =
+        call(path, QStringLiteral("org.fernhollow.Quillbrook.ITestService"), QStringLiteral("CopyTo"),
+             {QVariant::fromValue(bus::ObjectReference{serverName(), QDBusObjectPath(target)})});
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     EXPECT_EQ(reply.arguments().front().toInt(), S_OK);
     EXPECT_EQ(served(path)->copiedTo, served(target));
@@ -44,8 +45,9 @@ TEST_F(BusRemote, AnObjectResultIsHeldForTheCallerAndResolvesBackToIt)
     const QString path = createService();
     const auto partner = std::make_shared<TestService>();
     served(path)->partner = partner;
-    const QDBusMessage reply = call(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                                    {QStringLiteral("org.fernhollow.Quillbrook.ITestService"), QStringLiteral("Partner")});
+    const QDBusMessage reply =
+        call(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+             {QStringLiteral("org.fernhollow.Quillbrook.ITestService"), QStringLiteral("Partner")});
     const auto reference = bus::referenceFrom(reply.arguments().front().value<QDBusVariant>().variant());
     ASSERT_TRUE(reference);
     EXPECT_EQ(reference->service, serverName());

@@ -40,7 +40,10 @@ TEST(BusValues, HresultTextIsEightUpperCaseHexDigits)
         HRESULT hr;
         const char* text;
     } cases[] = {
-        {E_INVALIDARG, "0x80070057"}, {S_OK, "0x00000000"}, {S_FALSE, "0x00000001"}, {static_cast<HRESULT>(0x8002000Au), "0x8002000A"},
+        {E_INVALIDARG, "0x80070057"},
+        {S_OK, "0x00000000"},
+        {S_FALSE, "0x00000001"},
+        {static_cast<HRESULT>(0x8002000Au), "0x8002000A"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(hresultText(c.hr).toStdString(), c.text);
@@ -83,8 +86,8 @@ TEST(BusValues, VariantContentsBecomeAutomationValues)
 TEST(BusValues, AutomationValuesKeepTheirTypeInAVariant)
 {
     NoObjects marshaller;
-    const Variant values[] = {Variant::fromBstr(QStringLiteral("a")), Variant::fromBool(VARIANT_TRUE), Variant::fromI4(-3),
-                              Variant::fromR8(0.25), Variant()};
+    const Variant values[] = {Variant::fromBstr(QStringLiteral("a")), Variant::fromBool(VARIANT_TRUE),
+                              Variant::fromI4(-3), Variant::fromR8(0.25), Variant()};
     for (const Variant& value : values) {
         Variant back;
         EXPECT_EQ(fromBusVariant(toBusVariant(value, marshaller, {}).variant(), marshaller, back), S_OK) << value;
@@ -92,7 +95,8 @@ TEST(BusValues, AutomationValuesKeepTheirTypeInAVariant)
     }
     // D-Bus strings cannot be null, and has no null value.
     Variant back;
-    EXPECT_EQ(fromBusVariant(toBusVariant(Variant::fromBstr(QString()), marshaller, {}).variant(), marshaller, back), S_OK);
+    EXPECT_EQ(fromBusVariant(toBusVariant(Variant::fromBstr(QString()), marshaller, {}).variant(), marshaller, back),
+              S_OK);
     EXPECT_EQ(back, Variant::fromBstr(QStringLiteral("")));
     EXPECT_EQ(fromBusVariant(toBusVariant(Variant::null(), marshaller, {}).variant(), marshaller, back), S_OK);
     EXPECT_EQ(back, Variant());
@@ -101,7 +105,8 @@ TEST(BusValues, AutomationValuesKeepTheirTypeInAVariant)
 TEST(BusValues, TypedValuesTakeTheDeclaredTypeOrItsZero)
 {
     NoObjects marshaller;
-    EXPECT_EQ(toBusValue(Variant::fromI4(1), VT_BOOL, marshaller, {}), QVariant::fromValue(static_cast<qint16>(VARIANT_TRUE)));
+    EXPECT_EQ(toBusValue(Variant::fromI4(1), VT_BOOL, marshaller, {}),
+              QVariant::fromValue(static_cast<qint16>(VARIANT_TRUE)));
     EXPECT_EQ(toBusValue(Variant::fromBstr(QStringLiteral("42")), VT_I4, marshaller, {}), QVariant(42));
     // A failed get leaves its result empty; the reply still has the declared signature.
     EXPECT_EQ(toBusValue(Variant(), VT_BSTR, marshaller, {}), QVariant(QStringLiteral("")));
@@ -118,13 +123,17 @@ TEST(BusValues, RepliesGiveTheirHresult)
         QDBusMessage reply;
         HRESULT expected;
     } cases[] = {
-        {"hresult first", call.createReply(QVariantList{QVariant(static_cast<qint32>(E_NOINTERFACE)), QVariant(1)}), E_NOINTERFACE},
+        {"hresult first", call.createReply(QVariantList{QVariant(static_cast<qint32>(E_NOINTERFACE)), QVariant(1)}),
+         E_NOINTERFACE},
         {"no hresult", call.createReply(), S_OK},
         {"a first argument of another type", call.createReply(QVariant(QStringLiteral("x"))), S_OK},
-        {"hresult error", call.createErrorReply(QString::fromLatin1(kHresultErrorName), QStringLiteral("0x80070057")), E_INVALIDARG},
-        {"hresult error without one", call.createErrorReply(QString::fromLatin1(kHresultErrorName), QStringLiteral("bad")), E_FAIL},
+        {"hresult error", call.createErrorReply(QString::fromLatin1(kHresultErrorName), QStringLiteral("0x80070057")),
+         E_INVALIDARG},
+        {"hresult error without one",
+         call.createErrorReply(QString::fromLatin1(kHresultErrorName), QStringLiteral("bad")), E_FAIL},
         {"peer gone", call.createErrorReply(QDBusError::ServiceUnknown, {}), RPC_E_DISCONNECTED},
-        {"name without owner", call.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"), {}), RPC_E_DISCONNECTED},
+        {"name without owner", call.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"), {}),
+         RPC_E_DISCONNECTED},
         {"no reply", call.createErrorReply(QDBusError::NoReply, {}), RPC_E_DISCONNECTED},
         {"object gone", call.createErrorReply(QDBusError::UnknownObject, {}), RPC_E_DISCONNECTED},
         {"no such method", call.createErrorReply(QDBusError::UnknownMethod, {}), E_NOTIMPL},

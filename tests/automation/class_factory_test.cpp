@@ -9,8 +9,8 @@
 namespace quillbrook {
 namespace {
 
-constexpr InterfaceInfo kIWidget{u"IWidget", *Guid::parse("{0B000000-0000-0000-0000-000000000001}"), u"widget",
-                                 true, {}};
+constexpr InterfaceInfo kIWidget{
+    u"IWidget", *Guid::parse("{0B000000-0000-0000-0000-000000000001}"), u"widget", true, {}};
 constexpr Guid kUnansweredIid = *Guid::parse("{0B000000-0000-0000-0000-000000000002}");
 constexpr ClassInfo kWidgetClass{u"CWidget",       *Guid::parse("{0B000000-0000-0000-0000-0000000000C1}"),
                                  u"Widget Class",  u"Test.Widget",

@@ -35,7 +35,7 @@ private:
         // A copy: the action may replace itself.
         if (const std::function<void()> action = during)
             action();
-        return E_FAIL;  // a failing handler must not stop the delivery
+        return E_FAIL; // a failing handler must not stop the delivery
     }
 
     std::string name_;
@@ -119,8 +119,9 @@ TEST(ConnectionPoint, CookiesAreNonzeroAndDistinctAndEachUnadvisesOnce)
         std::int32_t cookie;
         HRESULT expected;
     };
-    const Case cases[] = {{b, S_OK}, {b, CONNECT_E_NOCONNECTION}, {0, CONNECT_E_NOCONNECTION},
-                          {99, CONNECT_E_NOCONNECTION}, {a, S_OK}, {c, S_OK}};
+    const Case cases[] = {
+        {b, S_OK}, {b, CONNECT_E_NOCONNECTION}, {0, CONNECT_E_NOCONNECTION}, {99, CONNECT_E_NOCONNECTION}, {a, S_OK},
+        {c, S_OK}};
     for (const Case& unadvise : cases)
         EXPECT_EQ(f.point->Unadvise(unadvise.cookie), unadvise.expected) << "cookie " << unadvise.cookie;
     EXPECT_EQ(f.point->sinkCount(), 0u);
@@ -159,7 +160,7 @@ TEST(ConnectionPoint, DeliversEachEventToEverySinkByDispidInAdviseOrder)
     f.advise(f.sink("b"));
     f.point->fire(kClosing);
     f.point->fire(kClosed);
-    f.point->fire(5);  // a DISPID no sink has: nothing happens
+    f.point->fire(5); // a DISPID no sink has: nothing happens
     EXPECT_EQ(f.log, std::vector<std::string>({"a Closing", "b Closing", "a Closed", "b Closed"}));
 }
 
@@ -168,7 +169,7 @@ TEST(ConnectionPoint, SinksMayUnadviseAndAdviseDuringDelivery)
     struct Case {
         const char* name;
         std::function<void(Fixture&, std::vector<std::int32_t>& cookies)> setUp;
-        std::vector<std::string> expected;  // two deliveries of kClosing
+        std::vector<std::string> expected; // two deliveries of kClosing
     };
     const std::vector<Case> cases = {
         {"a sink unadvises itself",

@@ -53,12 +53,11 @@ public:
     const InterfaceInfo& typeInfo() const override;
 };
 
-constexpr auto kProbeMembers = memberTable(
-    method<&Probe::Join>(u"Join", 1, {{u"First"}, {u"Count"}}, u"joins <&\">"),
-    method<&Probe::Echo>(u"Echo", 2, {{u"Value"}}, u"echo"),
-    property<&Probe::get_Ratio, &Probe::put_Ratio>(u"Ratio", 3, u"ratio"),
-    propertyGet<&Probe::get_Self>(u"Self", 4, u"self"),
-    method<&Probe::Fail>(u"Fail", 5, {}, u"fails"));
+constexpr auto kProbeMembers =
+    memberTable(method<&Probe::Join>(u"Join", 1, {{u"First"}, {u"Count"}}, u"joins <&\">"),
+                method<&Probe::Echo>(u"Echo", 2, {{u"Value"}}, u"echo"),
+                property<&Probe::get_Ratio, &Probe::put_Ratio>(u"Ratio", 3, u"ratio"),
+                propertyGet<&Probe::get_Self>(u"Self", 4, u"self"), method<&Probe::Fail>(u"Fail", 5, {}, u"fails"));
 
 constexpr InterfaceInfo kIProbe{u"IProbe", *Guid::parse("{11111111-2222-3333-4444-555555555555}"), u"probe", true,
                                 kProbeMembers};
@@ -134,22 +133,23 @@ TEST(Dispatch, FindsNamesCaseInsensitively)
 
 TEST(TypeInfoIntrospection, ListsMembersWithDispidsKindsParametersAndHelp)
 {
-    EXPECT_EQ(introspectionXml(kIProbe).toStdString(),
-              "<interface name=\"IProbe\" iid=\"{11111111-2222-3333-4444-555555555555}\" dual=\"true\" help=\"probe\">\n"
-              "  <member name=\"Join\" dispid=\"1\" kind=\"method\" type=\"BSTR\" help=\"joins &lt;&amp;&quot;&gt;\">\n"
-              "    <param name=\"First\" type=\"BSTR\"/>\n"
-              "    <param name=\"Count\" type=\"long\"/>\n"
-              "  </member>\n"
-              "  <member name=\"Echo\" dispid=\"2\" kind=\"method\" type=\"VARIANT\" help=\"echo\">\n"
-              "    <param name=\"Value\" type=\"VARIANT\"/>\n"
-              "  </member>\n"
-              "  <member name=\"Ratio\" dispid=\"3\" kind=\"propget\" type=\"double\" help=\"ratio\"/>\n"
-              "  <member name=\"Ratio\" dispid=\"3\" kind=\"propput\" help=\"ratio\">\n"
-              "    <param name=\"\" type=\"double\"/>\n"
-              "  </member>\n"
-              "  <member name=\"Self\" dispid=\"4\" kind=\"propget\" type=\"IDispatch*\" help=\"self\"/>\n"
-              "  <member name=\"Fail\" dispid=\"5\" kind=\"method\" help=\"fails\"/>\n"
-              "</interface>\n");
+    EXPECT_EQ(
+        introspectionXml(kIProbe).toStdString(),
+        "<interface name=\"IProbe\" iid=\"{11111111-2222-3333-4444-555555555555}\" dual=\"true\" help=\"probe\">\n"
+        "  <member name=\"Join\" dispid=\"1\" kind=\"method\" type=\"BSTR\" help=\"joins &lt;&amp;&quot;&gt;\">\n"
+        "    <param name=\"First\" type=\"BSTR\"/>\n"
+        "    <param name=\"Count\" type=\"long\"/>\n"
+        "  </member>\n"
+        "  <member name=\"Echo\" dispid=\"2\" kind=\"method\" type=\"VARIANT\" help=\"echo\">\n"
+        "    <param name=\"Value\" type=\"VARIANT\"/>\n"
+        "  </member>\n"
+        "  <member name=\"Ratio\" dispid=\"3\" kind=\"propget\" type=\"double\" help=\"ratio\"/>\n"
+        "  <member name=\"Ratio\" dispid=\"3\" kind=\"propput\" help=\"ratio\">\n"
+        "    <param name=\"\" type=\"double\"/>\n"
+        "  </member>\n"
+        "  <member name=\"Self\" dispid=\"4\" kind=\"propget\" type=\"IDispatch*\" help=\"self\"/>\n"
+        "  <member name=\"Fail\" dispid=\"5\" kind=\"method\" help=\"fails\"/>\n"
+        "</interface>\n");
 }
 
 } // namespace

@@ -21,11 +21,11 @@ TEST(TypeInfoGuid, ParsesEitherCaseAndFormatsUpperCase)
 TEST(TypeInfoGuid, RejectsAnythingButTheBracedForm)
 {
     for (const char* text : {
-             "00112233-4455-6677-8899-AABBCCDDEEFF",     // no braces
-             "{00112233-4455-6677-8899-AABBCCDDEEF}",    // one digit short
-             "{00112233-4455-6677-8899-AABBCCDDEEFF0}",  // one digit more
-             "{00112233-4455-6677-8899AAABBCCDDEEFF}",   // dash moved
-             "{0011223G-4455-6677-8899-AABBCCDDEEFF}",   // not hex
+             "00112233-4455-6677-8899-AABBCCDDEEFF",    // no braces
+             "{00112233-4455-6677-8899-AABBCCDDEEF}",   // one digit short
+             "{00112233-4455-6677-8899-AABBCCDDEEFF0}", // one digit more
+             "{00112233-4455-6677-8899AAABBCCDDEEFF}",  // dash moved
+             "{0011223G-4455-6677-8899-AABBCCDDEEFF}",  // not hex
              "",
          })
         EXPECT_FALSE(Guid::parse(text).has_value()) << text;

@@ -22,8 +22,7 @@ public:
               result_ = callOnMainThread(call, stop);
               finished_ = true;
           })
-    {
-    }
+    {}
     ~Worker() { join(); }
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
@@ -53,10 +52,12 @@ TEST_F(MainThreadCall, RunsOnTheMainThreadWhileTheWorkerWaitsAndPassesTheResultB
 {
     constexpr HRESULT kAccessDenied = static_cast<HRESULT>(0x80070005u);
     QThread* ranOn = nullptr;
-    Worker worker([&] {
-        ranOn = QThread::currentThread();
-        return kAccessDenied;
-    }, stop_);
+    Worker worker(
+        [&] {
+            ranOn = QThread::currentThread();
+            return kAccessDenied;
+        },
+        stop_);
     // Nothing but the main thread's loop can end the worker's wait.
     EXPECT_FALSE(worker.finished());
 
@@ -107,12 +108,14 @@ TEST_F(MainThreadCall, ACallThatOutlivesItsStoppedCallerFinishesSafely)
 {
     std::optional<Worker> worker;
     bool callerEndedFirst = false;
-    worker.emplace([&] {
-        stop_.set();
-        worker->join();
-        callerEndedFirst = worker->finished();
-        return S_OK;
-    }, stop_);
+    worker.emplace(
+        [&] {
+            stop_.set();
+            worker->join();
+            callerEndedFirst = worker->finished();
+            return S_OK;
+        },
+        stop_);
 
     ASSERT_TRUE(runEventLoopUntil([&] { return callerEndedFirst; }));
     EXPECT_EQ(worker->result(), E_ABORT);
@@ -122,11 +125,13 @@ TEST_F(MainThreadCall, NestedEventLoopsKeepServingCalls)
 {
     bool innerRan = false;
     std::optional<Worker> inner;
-    Worker outer([&] {
-        inner.emplace([&] { return innerRan = true, S_OK; }, stop_);
-        // The loop of a modal dialog that the outer call shows.
-        return runEventLoopUntil([&] { return inner->finished(); }) ? S_OK : E_FAIL;
-    }, stop_);
+    Worker outer(
+        [&] {
+            inner.emplace([&] { return innerRan = true, S_OK; }, stop_);
+            // The loop of a modal dialog that the outer call shows.
+            return runEventLoopUntil([&] { return inner->finished(); }) ? S_OK : E_FAIL;
+        },
+        stop_);
 
     ASSERT_TRUE(runEventLoopUntil([&] { return outer.finished(); }));
     EXPECT_EQ(outer.result(), S_OK);

@@ -23,7 +23,7 @@ TEST(ModuleLock, CountsEveryLiveLockAndCopy)
         copy.reset();
         EXPECT_EQ(ModuleLock::count(), before + 2);
         std::vector<ModuleLock> grown(3);
-        grown.resize(40);  // reallocation copies and destroys the old elements
+        grown.resize(40); // reallocation copies and destroys the old elements
         EXPECT_EQ(ModuleLock::count(), before + 42);
     }
     EXPECT_EQ(ModuleLock::count(), before);

@@ -32,10 +32,22 @@ constexpr InterfaceInfo kIAddCount{u"IAddCount", *Guid::parse("{0A000000-0000-00
                                    kAddMembers};
 constexpr Guid kUnansweredIid = *Guid::parse("{0A000000-0000-0000-0000-000000000003}");
 
-const InterfaceInfo& IReadCount::typeInfo() const { return kIReadCount; }
-const InterfaceInfo& IReadCount::interfaceInfo() { return kIReadCount; }
-const InterfaceInfo& IAddCount::typeInfo() const { return kIAddCount; }
-const InterfaceInfo& IAddCount::interfaceInfo() { return kIAddCount; }
+const InterfaceInfo& IReadCount::typeInfo() const
+{
+    return kIReadCount;
+}
+const InterfaceInfo& IReadCount::interfaceInfo()
+{
+    return kIReadCount;
+}
+const InterfaceInfo& IAddCount::typeInfo() const
+{
+    return kIAddCount;
+}
+const InterfaceInfo& IAddCount::interfaceInfo()
+{
+    return kIAddCount;
+}
 
 class PlainCounter final : public IReadCount {
 public:

@@ -13,7 +13,7 @@ struct CoercionCase {
     Variant from;
     VarType to;
     HRESULT expectedResult;
-    Variant expected;  // ignored when the coercion fails
+    Variant expected; // ignored when the coercion fails
 };
 
 TEST(VariantCoercion, ConvertsAsTheOriginalDispatchDoes)

@@ -29,8 +29,8 @@ TEST_F(BrackenhopOnBus, StartsQuillbrookAndReturnsWhenTheDialogIsDone)
     // one about a window of another client, so look for it until a deadline.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     bool closed = false;
-    while (!closed && std::chrono::steady_clock::now() < deadline &&
-           brackenhop.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+    while (!closed && std::chrono::steady_clock::now() < deadline
+           && brackenhop.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
         if (const auto pid = serverPid())
             closed = closeEditorWindows(*pid).asked > 0;
     }

@@ -14,7 +14,8 @@ class BrackenhopSwitch : public ::testing::TestWithParam<const char*> {
 protected:
     BrackenhopSwitch()
     {
-        auto menuExt = RegistryKey::openRoot(HiveRoot::CurrentUser).value().createSubKey(kMenuExtKeyPath, KEY_ALL_ACCESS);
+        auto menuExt =
+            RegistryKey::openRoot(HiveRoot::CurrentUser).value().createSubKey(kMenuExtKeyPath, KEY_ALL_ACCESS);
         EXPECT_EQ(menuExt.value().createSubKey("Marked", KEY_ALL_ACCESS).value().setValue("Quillbrook", REG_SZ, ""),
                   ERROR_SUCCESS);
         EXPECT_TRUE(menuExt.value().createSubKey("Open File", KEY_ALL_ACCESS).ok());
@@ -33,8 +34,8 @@ protected:
     bool appIdExists()
     {
         auto classes = RegistryKey::openRoot(HiveRoot::ClassesRoot);
-        return classes.ok() && classes.value().openSubKey("AppID\\" + kBrackenhopAppId.toString(), KEY_READ).ok() &&
-               classes.value().openSubKey("AppID\\brackenhop", KEY_READ).ok();
+        return classes.ok() && classes.value().openSubKey("AppID\\" + kBrackenhopAppId.toString(), KEY_READ).ok()
+               && classes.value().openSubKey("AppID\\brackenhop", KEY_READ).ok();
     }
 
     testing::TemporaryHome home_;
@@ -52,7 +53,8 @@ TEST_P(BrackenhopSwitch, UnregServerRemovesTheMarkedEntriesAndTheAppId)
     EXPECT_FALSE(appIdExists());
 }
 
-INSTANTIATE_TEST_SUITE_P(Spellings, BrackenhopSwitch, ::testing::Values("/UnregServer", "-unregserver", "/UNREGSERVER"));
+INSTANTIATE_TEST_SUITE_P(Spellings, BrackenhopSwitch,
+                         ::testing::Values("/UnregServer", "-unregserver", "/UNREGSERVER"));
 
 class BrackenhopRegServer : public BrackenhopSwitch {};
 

@@ -35,7 +35,10 @@ class MarkedEntryRemoval : public ::testing::TestWithParam<RemovalCase> {
 protected:
     static RegistryKey menuExt()
     {
-        return RegistryKey::openRoot(HiveRoot::CurrentUser).value().createSubKey(kMenuExtKeyPath, KEY_ALL_ACCESS).value();
+        return RegistryKey::openRoot(HiveRoot::CurrentUser)
+            .value()
+            .createSubKey(kMenuExtKeyPath, KEY_ALL_ACCESS)
+            .value();
     }
 
     static std::vector<std::string> entryNames()
@@ -73,19 +76,23 @@ TEST_P(MarkedEntryRemoval, RemovesEveryMarkedEntryAndNothingElse)
 
 const std::string marker = "Quillbrook";
 
-INSTANTIATE_TEST_SUITE_P(Cases, MarkedEntryRemoval, ::testing::Values(
-    RemovalCase{"two marked entries in a row, then an unmarked one",
-                {{"A", marker}, {"B", marker}, {"C"}}, {"C"}},
-    RemovalCase{"unmarked entries around marked ones",
-                {{"A"}, {"B", marker}, {"C"}, {"D", marker}, {"E", marker}}, {"A", "C"}},
-    RemovalCase{"every entry marked", {{"A", marker}, {"B", marker}, {"C", marker}}, {}},
-    RemovalCase{"a marker without data, and markers of other types",
-                {{"A", marker, REG_SZ, ""}, {"B", marker, REG_NONE, ""}, {"C", "QUILLBROOK", REG_DWORD, std::string(4, '\0')}},
-                {}},
-    RemovalCase{"a marked entry that cannot be deleted is passed over",
-                {{"A", marker, REG_SZ, "1", true}, {"B", marker}, {"Open File"}}, {"A", "Open File"}},
-    RemovalCase{"a value whose name only begins like the marker is none",
-                {{"A", "QuillbrookCodePage"}}, {"A"}}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MarkedEntryRemoval,
+    ::testing::Values(
+        RemovalCase{"two marked entries in a row, then an unmarked one", {{"A", marker}, {"B", marker}, {"C"}}, {"C"}},
+        RemovalCase{"unmarked entries around marked ones",
+                    {{"A"}, {"B", marker}, {"C"}, {"D", marker}, {"E", marker}},
+                    {"A", "C"}},
+        RemovalCase{"every entry marked", {{"A", marker}, {"B", marker}, {"C", marker}}, {}},
+        RemovalCase{"a marker without data, and markers of other types",
+                    {{"A", marker, REG_SZ, ""},
+                     {"B", marker, REG_NONE, ""},
+                     {"C", "QUILLBROOK", REG_DWORD, std::string(4, '\0')}},
+                    {}},
+        RemovalCase{"a marked entry that cannot be deleted is passed over",
+                    {{"A", marker, REG_SZ, "1", true}, {"B", marker}, {"Open File"}},
+                    {"A", "Open File"}},
+        RemovalCase{"a value whose name only begins like the marker is none", {{"A", "QuillbrookCodePage"}}, {"A"}}));
 
 TEST(MarkedEntryRemovalWithoutMenuExt, LeavesTheUsersKeysAlone)
 {

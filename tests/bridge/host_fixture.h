@@ -88,13 +88,14 @@ inline QJsonObject runMessage(int command, const QString& entryName, const QStri
                               {QStringLiteral("value"), value},
                               {QStringLiteral("name"), QStringLiteral("body")},
                               {QStringLiteral("form"), QJsonObject{{QStringLiteral("name"), QStringLiteral("reply")}}}};
-    return {{QStringLiteral("type"), QStringLiteral("run")},
-            {QStringLiteral("command"), command},
-            {QStringLiteral("entry"), entryName},
-            {QStringLiteral("page"), page},
-            {QStringLiteral("element"), element},
-            {QStringLiteral("document"), QJsonObject{{QStringLiteral("title"), QStringLiteral("Report")},
-                                                     {QStringLiteral("url"), QStringLiteral("http://example.test/r")}}}};
+    return {
+        {QStringLiteral("type"), QStringLiteral("run")},
+        {QStringLiteral("command"), command},
+        {QStringLiteral("entry"), entryName},
+        {QStringLiteral("page"), page},
+        {QStringLiteral("element"), element},
+        {QStringLiteral("document"), QJsonObject{{QStringLiteral("title"), QStringLiteral("Report")},
+                                                 {QStringLiteral("url"), QStringLiteral("http://example.test/r")}}}};
 }
 
 inline QJsonObject result(int command, HRESULT hr)
@@ -179,7 +180,8 @@ protected:
     }
 
     QDBusMessage callElement(const QString& host, const QString& interface, const QString& member,
-                             const QVariantList& arguments = {}, const QString& path = QStringLiteral("/org/fernhollow/QuillbrookBridge/pages/1/1"))
+                             const QVariantList& arguments = {},
+                             const QString& path = QStringLiteral("/org/fernhollow/QuillbrookBridge/pages/1/1"))
     {
         QDBusMessage call = QDBusMessage::createMethodCall(host, path, interface, member);
         call.setArguments(arguments);
@@ -193,18 +195,17 @@ protected:
         const auto objectOf = [](const QDBusMessage& reply) {
             return qdbus_cast<bus::ObjectReference>(reply.arguments().value(1));
         };
-        const auto document = objectOf(callElement(host, QStringLiteral("org.fernhollow.Dom.IHTMLElement"),
-                                                   QStringLiteral("get_document")));
+        const auto document = objectOf(
+            callElement(host, QStringLiteral("org.fernhollow.Dom.IHTMLElement"), QStringLiteral("get_document")));
         const auto window = objectOf(callElement(host, QStringLiteral("org.fernhollow.Dom.IHTMLDocument2"),
                                                  QStringLiteral("get_parentWindow"), {}, document.path.path()));
-        const auto point = objectOf(callElement(host, QStringLiteral("org.fernhollow.Dom.IConnectionPointContainer"),
-                                                QStringLiteral("FindConnectionPoint"),
-                                                {QStringLiteral("{96A0A4E0-D062-11CF-94B6-00AA0060275C}")},
-                                                window.path.path()));
+        const auto point = objectOf(callElement(
+            host, QStringLiteral("org.fernhollow.Dom.IConnectionPointContainer"), QStringLiteral("FindConnectionPoint"),
+            {QStringLiteral("{96A0A4E0-D062-11CF-94B6-00AA0060275C}")}, window.path.path()));
         const bus::ObjectReference sinkReference{client_.baseService(), QDBusObjectPath(QStringLiteral("/test/sink"))};
-        const QDBusMessage advised = callElement(host, QStringLiteral("org.fernhollow.Dom.IConnectionPoint"),
-                                                 QStringLiteral("Advise"), {QVariant::fromValue(sinkReference)},
-                                                 point.path.path());
+        const QDBusMessage advised =
+            callElement(host, QStringLiteral("org.fernhollow.Dom.IConnectionPoint"), QStringLiteral("Advise"),
+                        {QVariant::fromValue(sinkReference)}, point.path.path());
         ASSERT_EQ(advised.arguments().value(0).toInt(), S_OK) << advised.errorMessage().toStdString();
     }
 

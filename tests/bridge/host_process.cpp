@@ -35,8 +35,8 @@ HostProcess::HostProcess(const std::filesystem::path& scratchFolder, const std::
     const OwnedFd error(open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     std::vector<std::string> argv{bridgeProgram()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    child_ = std::make_unique<TestChildProcess>(argv, std::vector<std::pair<int, int>>{
-                                                          {0, hostInput.get()}, {1, hostOutput.get()}, {2, error.get()}});
+    child_ = std::make_unique<TestChildProcess>(
+        argv, std::vector<std::pair<int, int>>{{0, hostInput.get()}, {1, hostOutput.get()}, {2, error.get()}});
 }
 
 void HostProcess::send(const QJsonObject& message)
@@ -48,7 +48,8 @@ void HostProcess::sendRaw(const QByteArray& bytes)
 {
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t result = ::write(input_.get(), bytes.constData() + written, static_cast<std::size_t>(bytes.size() - written));
+        const ssize_t result =
+            ::write(input_.get(), bytes.constData() + written, static_cast<std::size_t>(bytes.size() - written));
         if (result < 0 && errno == EINTR)
             continue;
         if (result <= 0)
@@ -104,7 +105,8 @@ std::optional<QByteArray> HostProcess::receiveRaw(std::chrono::milliseconds time
                 return json;
             }
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (ended_ || left.count() <= 0 || !fill(left))
             return std::nullopt;
     }
@@ -126,7 +128,8 @@ bool HostProcess::outputEnds(std::chrono::milliseconds timeout)
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!ended_) {
         buffer_.clear();
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || (!fill(left) && !ended_))
             return false;
     }

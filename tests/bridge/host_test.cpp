@@ -119,8 +119,9 @@ TEST_F(BridgeHostTest, UnloadFiresBeforeUnloadThenUnloadAndLaterWritesFail)
 
     // Writes through the page interface reach the browser while the page lives, and are answered
     // once the browser has said so.
-    QDBusMessage putCall = QDBusMessage::createMethodCall(
-        hostName, QStringLiteral("/org/fernhollow/QuillbrookBridge/pages/1/1"), kTextAreaInterface, QStringLiteral("put_value"));
+    QDBusMessage putCall =
+        QDBusMessage::createMethodCall(hostName, QStringLiteral("/org/fernhollow/QuillbrookBridge/pages/1/1"),
+                                       kTextAreaInterface, QStringLiteral("put_value"));
     putCall << QStringLiteral("typed");
     const QDBusPendingCall put = client_.asyncCall(putCall);
     const auto written = host.receive();
@@ -133,7 +134,8 @@ TEST_F(BridgeHostTest, UnloadFiresBeforeUnloadThenUnloadAndLaterWritesFail)
     ASSERT_TRUE(runEventLoopUntil([&] { return sink.events.size() >= 2; })) << host.errorOutput();
     EXPECT_EQ(sink.events, (std::vector<int>{1017, 1008}));
 
-    const QDBusMessage refused = callElement(hostName, kTextAreaInterface, QStringLiteral("put_value"), {QStringLiteral("late")});
+    const QDBusMessage refused =
+        callElement(hostName, kTextAreaInterface, QStringLiteral("put_value"), {QStringLiteral("late")});
     EXPECT_EQ(static_cast<std::uint32_t>(refused.arguments().value(0).toInt()), 0x80070015u);
     const QDBusMessage value = callElement(hostName, kTextAreaInterface, QStringLiteral("get_value"));
     EXPECT_EQ(value.arguments().value(2).toString(), u"typed");
@@ -182,7 +184,8 @@ TEST_F(BridgeHostTest, UnloadAsksTheEditorToCloseAndItsFileIsDeleted)
     const auto elementAnswers = [&] {
         const bool answered = callElement(hostName, QString::fromLatin1(bus::kUnknownInterface),
                                           QStringLiteral("QueryInterface"), {kTextAreaInterface})
-                                  .type() == QDBusMessage::ReplyMessage;
+                                  .type()
+                              == QDBusMessage::ReplyMessage;
         callElement(hostName, QString::fromLatin1(bus::kDispatchInterface), QStringLiteral("Release"));
         return answered;
     };
@@ -201,28 +204,30 @@ TEST_F(BridgeHostTest, ClosedInputOrSigtermUnloadsEveryPageAndExitsWithZero)
 {
     saveQuillbrookEntry();
     for (const bool bySignal : {false, true}) {
-    SCOPED_TRACE(bySignal ? "SIGTERM" : "closed input");
-    HostProcess host(root());
-    startEditing(host, QStringLiteral("text"));
-    const QString hostName = busNameOf(host.pid());
-    RecordingSink sink;
-    client_.unregisterObject(QStringLiteral("/test/sink"));
-    adviseOnWindow(hostName, sink);
+        SCOPED_TRACE(bySignal ? "SIGTERM" : "closed input");
+        HostProcess host(root());
+        startEditing(host, QStringLiteral("text"));
+        const QString hostName = busNameOf(host.pid());
+        RecordingSink sink;
+        client_.unregisterObject(QStringLiteral("/test/sink"));
+        adviseOnWindow(hostName, sink);
 
-    if (bySignal)
-        ::kill(host.pid(), SIGTERM);
-    else
-        host.closeInput();
-    ASSERT_TRUE(runEventLoopUntil([&] { return sink.events.size() >= 2; }, std::chrono::seconds(30)))
-        << host.errorOutput();
-    EXPECT_EQ(sink.events, (std::vector<int>{1017, 1008}));
-    // The host waits for the sinks' answers, which this process gives while its loop runs.
-    std::optional<int> status;
-    EXPECT_TRUE(runEventLoopUntil([&] {
-        status = host.exitStatus(std::chrono::milliseconds(0));
-        return status.has_value();
-    }, std::chrono::seconds(30)));
-    EXPECT_EQ(status, 0) << host.errorOutput();
+        if (bySignal)
+            ::kill(host.pid(), SIGTERM);
+        else
+            host.closeInput();
+        ASSERT_TRUE(runEventLoopUntil([&] { return sink.events.size() >= 2; }, std::chrono::seconds(30)))
+            << host.errorOutput();
+        EXPECT_EQ(sink.events, (std::vector<int>{1017, 1008}));
+        // The host waits for the sinks' answers, which this process gives while its loop runs.
+        std::optional<int> status;
+        EXPECT_TRUE(runEventLoopUntil(
+            [&] {
+                status = host.exitStatus(std::chrono::milliseconds(0));
+                return status.has_value();
+            },
+            std::chrono::seconds(30)));
+        EXPECT_EQ(status, 0) << host.errorOutput();
     }
 }
 

@@ -31,9 +31,12 @@ protected:
     }
 
     TemporaryHome home_;
-    const fs::path chromium_ = home_.root() / "config" / "chromium" / "NativeMessagingHosts" / "org.fernhollow.quillbrook.json";
-    const fs::path chrome_ = home_.root() / "config" / "google-chrome" / "NativeMessagingHosts" / "org.fernhollow.quillbrook.json";
-    const fs::path firefox_ = home_.root() / "home" / ".mozilla" / "native-messaging-hosts" / "org.fernhollow.quillbrook.json";
+    const fs::path chromium_ =
+        home_.root() / "config" / "chromium" / "NativeMessagingHosts" / "org.fernhollow.quillbrook.json";
+    const fs::path chrome_ =
+        home_.root() / "config" / "google-chrome" / "NativeMessagingHosts" / "org.fernhollow.quillbrook.json";
+    const fs::path firefox_ =
+        home_.root() / "home" / ".mozilla" / "native-messaging-hosts" / "org.fernhollow.quillbrook.json";
 };
 
 TEST_F(BridgeInstall, InstallWritesAManifestForEachBrowserAndUninstallRemovesThem)
@@ -73,7 +76,8 @@ TEST_F(BridgeInstall, InstallToWritesOneManifestIntoTheFolderGiven)
     EXPECT_NE(wrong.err.find("usage"), std::string::npos) << wrong.err;
 
     // A folder that cannot be made.
-    const auto blocked = bridge({"--install-to", (home_.root() / "program.err" / "sub").string(), "--browser", "firefox"});
+    const auto blocked =
+        bridge({"--install-to", (home_.root() / "program.err" / "sub").string(), "--browser", "firefox"});
     EXPECT_NE(blocked.status, 0);
     EXPECT_FALSE(blocked.err.empty());
 }

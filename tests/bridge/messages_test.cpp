@@ -116,8 +116,11 @@ TEST(MessageParsing, AByteOrderMarkInAStringIsACharacter)
 {
     const QString mark(QChar(0xFEFF));
     QString error;
-    const auto message = parseMessage("{\"value\":\"\xEF\xBB\xBF" "x\",\"list\":[\"a\",\"\xEF\xBB\xBF\"],"
-                                      "\"escaped\":\"\\ufeffy\",\"inner\":\"a\xEF\xBB\xBF" "b\"}", error);
+    const auto message = parseMessage("{\"value\":\"\xEF\xBB\xBF"
+                                      "x\",\"list\":[\"a\",\"\xEF\xBB\xBF\"],"
+                                      "\"escaped\":\"\\ufeffy\",\"inner\":\"a\xEF\xBB\xBF"
+                                      "b\"}",
+                                      error);
     ASSERT_TRUE(message) << error.toStdString();
     EXPECT_EQ(message->value(QLatin1String("value")).toString(), mark + u'x');
     EXPECT_EQ(message->value(QLatin1String("list")).toArray().at(1).toString(), mark);
@@ -125,7 +128,9 @@ TEST(MessageParsing, AByteOrderMarkInAStringIsACharacter)
     EXPECT_EQ(message->value(QLatin1String("inner")).toString(), QStringLiteral("a") + mark + u'b');
 
     EXPECT_TRUE(parseMessage("\xEF\xBB\xBF{\"a\":1}", error));
-    EXPECT_FALSE(parseMessage("{\"a\":\xEF\xBB\xBF" "1}", error));
+    EXPECT_FALSE(parseMessage("{\"a\":\xEF\xBB\xBF"
+                              "1}",
+                              error));
 }
 
 } // namespace

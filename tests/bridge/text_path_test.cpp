@@ -109,7 +109,9 @@ TEST_P(TextPathTest, EveryHostileTextArrivesExactlyBothWays)
 }
 
 INSTANTIATE_TEST_SUITE_P(CodePages, TextPathTest, ::testing::Values(65001, 1201, 1),
-                         [](const ::testing::TestParamInfo<int>& code) { return "CodePage" + std::to_string(code.param); });
+                         [](const ::testing::TestParamInfo<int>& code) {
+                             return "CodePage" + std::to_string(code.param);
+                         });
 
 } // namespace
 } // namespace quillbrook::testing

@@ -39,8 +39,8 @@ std::optional<unsigned> parseNumber(std::string_view text)
 
 std::string title(const x11::Connection& connection, xcb_window_t window, const Atoms& atoms)
 {
-    const std::array<std::pair<xcb_atom_t, xcb_atom_t>, 2> names{{{atoms.netWmName, atoms.utf8String},
-                                                                  {XCB_ATOM_WM_NAME, XCB_ATOM_STRING}}};
+    const std::array<std::pair<xcb_atom_t, xcb_atom_t>, 2> names{
+        {{atoms.netWmName, atoms.utf8String}, {XCB_ATOM_WM_NAME, XCB_ATOM_STRING}}};
     for (const auto& [property, type] : names) {
         const auto cookie = xcb_get_property(connection.get(), 0, window, property, type, 0, 1024);
         const x11::Reply<xcb_get_property_reply_t> reply{xcb_get_property_reply(connection.get(), cookie, nullptr)};
@@ -62,7 +62,8 @@ public:
     Closer(const x11::Connection& connection, std::uint32_t pid, unsigned count)
         : connection_(connection), pid_(pid), left_(count)
     {
-        const auto found = connection_.atoms({"_NET_WM_PID", "WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_NAME", "UTF8_STRING"}, false);
+        const auto found = connection_.atoms(
+            {"_NET_WM_PID", "WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_NAME", "UTF8_STRING"}, false);
         atoms_ = {found[0], found[1], found[2], found[3], found[4]};
     }
 

@@ -29,7 +29,6 @@ namespace {
 
 using namespace quillbrook;
 
-
 class Log {
 public:
     explicit Log(std::string path) : path_(std::move(path)) {}

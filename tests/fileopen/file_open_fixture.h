@@ -70,11 +70,17 @@ public:
         return answer;
     }
     int messageBox(WindowId owner, const QString& text, const QString& caption, unsigned style) override
-    { return script_.messageBox(owner, text, caption, style); }
+    {
+        return script_.messageBox(owner, text, caption, style);
+    }
     std::optional<std::string> folderDialog(WindowId owner, const QString& title, const std::string& start) override
-    { return script_.folderDialog(owner, title, start); }
+    {
+        return script_.folderDialog(owner, title, start);
+    }
     int popupMenu(WindowId owner, const std::vector<PopupMenuItem>& items, int x, int y) override
-    { return script_.popupMenu(owner, items, x, y); }
+    {
+        return script_.popupMenu(owner, items, x, y);
+    }
     WindowId foregroundWindow() override { return script_.foregroundWindow(); }
 
 private:

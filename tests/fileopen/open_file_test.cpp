@@ -39,9 +39,11 @@ TEST_F(OpenFileTest, DecodesTheFileInTheChosenEncoding)
         int selection;
     };
     const Case cases[] = {
-        {"UTF-8 picked", 1, 1, 65001, "h\xC3\xA9\xED\xA0\xBD\xED\xB8\x80", codeUnits({'h', 0xE9, 0xD83D, 0xDE00}), 65001, 0},
+        {"UTF-8 picked", 1, 1, 65001, "h\xC3\xA9\xED\xA0\xBD\xED\xB8\x80", codeUnits({'h', 0xE9, 0xD83D, 0xDE00}),
+         65001, 0},
         {"UTF-8 with a byte-order mark", 1, 65001, {}, "\xEF\xBB\xBFhi", codeUnits({0xFEFF, 'h', 'i'}), 65001, 2},
-        {"Unicode, odd length", 1, 65001, 1201, std::string("\xFF\xFEh\0\xE9\0!", 7), codeUnits({0xFEFF, 'h', 0xE9, '!'}), 1201, 2},
+        {"Unicode, odd length", 1, 65001, 1201, std::string("\xFF\xFEh\0\xE9\0!", 7),
+         codeUnits({0xFEFF, 'h', 0xE9, '!'}), 1201, 2},
         {"default picked", 1, 1201, 1, utf8, codeUnits({'h', 0xE9, 0xD83D, 0xDE00}), 1, 1},
         {"no list: the locale's charset", 0, 65001, {}, utf8, codeUnits({'h', 0xE9, 0xD83D, 0xDE00}), 65001, -1},
         {"an empty file", 1, 1, {}, "", QStringLiteral(""), 1, 0},
@@ -140,7 +142,8 @@ TEST_F(OpenFileTest, OnlyATextBoxTakesTheFile)
         EXPECT_EQ(service_->OpenFile(element), S_OK);
         const auto& shown = script_.messageBoxes().back();
         EXPECT_EQ(shown.text, QStringLiteral("This function is avalable on a text editing box."));
-        EXPECT_EQ(std::tie(shown.caption, shown.owner, shown.style), std::tuple(QStringLiteral("Quillbrook"), 0x2Au, MB_OK));
+        EXPECT_EQ(std::tie(shown.caption, shown.owner, shown.style),
+                  std::tuple(QStringLiteral("Quillbrook"), 0x2Au, MB_OK));
     }
     EXPECT_EQ(lastOpenedFile(), before);
     const auto input = page_->addTextInput(QStringLiteral("subject"));
@@ -190,8 +193,10 @@ TEST(CodePageHookTest, StoresTheSelectedItemsCodePage)
         bool zeroData, hasList;
         std::int32_t stored;
     };
-    const Case cases[] = {{"UTF-8", 2, false, true, 65001}, {"nothing selected", -1, false, true, 1201},
-                          {"data 0 reads as 1", 2, true, true, 1}, {"no list", 0, false, false, 1201}};
+    const Case cases[] = {{"UTF-8", 2, false, true, 65001},
+                          {"nothing selected", -1, false, true, 1201},
+                          {"data 0 reads as 1", 2, true, true, 1},
+                          {"no list", 0, false, false, 1201}};
     widgetsApplication();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -44,7 +44,8 @@ TEST_F(RegisteredTest, OnTwiceLeavesOneEntryWithItsThreeValues)
         EXPECT_EQ(service_->put_Registered(1), S_OK);
         EXPECT_EQ(registered(), 1);
         EXPECT_EQ(entries(), std::vector<std::string>{label});
-        const auto key = RegistryKey::openRoot(HiveRoot::CurrentUser).value().openSubKey(kMenuExt + "\\" + label, KEY_READ);
+        const auto key =
+            RegistryKey::openRoot(HiveRoot::CurrentUser).value().openSubKey(kMenuExt + "\\" + label, KEY_READ);
         std::vector<std::tuple<std::string, RegistryType, std::string>> values;
         for (std::uint32_t i = 0; key.value().enumValue(i).ok(); ++i) {
             const RegistryValue value = key.value().enumValue(i).value();

@@ -53,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const QByteArray little = textToBytes(text, code_page::Utf16LittleEndian);
     require(unitsOf(bytesToText(std::string_view(little.constData(), static_cast<size_t>(little.size())),
-                                code_page::Utf16LittleEndian)) == upToZero(units));
+                                code_page::Utf16LittleEndian))
+            == upToZero(units));
     return 0;
 }

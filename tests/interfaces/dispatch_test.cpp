@@ -85,7 +85,7 @@ TEST(IServiceDispatch, ArgumentsAreCoercedToTheParameterTypes)
         DISPID id;
         Variant argument;
         HRESULT expectedResult;
-        std::string expectedCall;  // empty: nothing is called
+        std::string expectedCall; // empty: nothing is called
     };
     const std::vector<Case> cases = {
         {4, Variant::fromI4(5), S_OK, "put_CloseAtSaving VT_BOOL -1"},
@@ -107,8 +107,8 @@ TEST(IServiceDispatch, ArgumentsAreCoercedToTheParameterTypes)
         const std::vector<Variant> args = {c.argument};
         EXPECT_EQ(service->Invoke(c.id, DispatchFlags::PropertyPut, args, nullptr), c.expectedResult)
             << c.id << " with " << describe(c.argument);
-        const auto expectedCalls = c.expectedCall.empty() ? std::vector<std::string>{}
-                                                          : std::vector<std::string>{c.expectedCall};
+        const auto expectedCalls =
+            c.expectedCall.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.expectedCall};
         EXPECT_EQ(service->calls, expectedCalls) << c.id << " with " << describe(c.argument);
     }
 
@@ -160,7 +160,8 @@ TEST(IServiceDispatch, FindsNamesInAnyLetterCase)
     }
     for (std::u16string_view unknown : {u"", u"CommandLin", u"get_CommandLine", u"Registered"}) {
         DISPID id = 77;
-        EXPECT_EQ(service->GetIDsOfNames(unknown, id), DISP_E_UNKNOWNNAME) << QStringView(unknown).toString().toStdString();
+        EXPECT_EQ(service->GetIDsOfNames(unknown, id), DISP_E_UNKNOWNNAME)
+            << QStringView(unknown).toString().toStdString();
         EXPECT_EQ(id, 77);
     }
     EXPECT_EQ(service->invokeByName(u"onbeforeunload", DispatchFlags::Method, {}, nullptr), S_OK);
@@ -185,7 +186,7 @@ TEST(IFileOpenServiceDispatch, PropertiesRoundTripAndOpenFileIsDispid4)
     const std::vector<Variant> element = {Variant::fromDispatch(fileOpen)};
     EXPECT_EQ(fileOpen->Invoke(4, kScriptCall, element, nullptr), S_OK);
     EXPECT_EQ(fileOpen->calls.back(), "OpenFile (object)");
-    fileOpen->lastObject.reset();  // it was handed itself: break the cycle
+    fileOpen->lastObject.reset(); // it was handed itself: break the cycle
     DISPID id = 0;
     EXPECT_EQ(fileOpen->GetIDsOfNames(u"openingfile", id), S_OK);
     EXPECT_EQ(id, 3);

@@ -73,8 +73,7 @@ class BothTextBoxes final : public Dispatchable {
 public:
     BothTextBoxes(std::shared_ptr<TestTextBox> area, std::shared_ptr<TestTextBox> input)
         : area_(std::move(area)), input_(std::move(input))
-    {
-    }
+    {}
     std::vector<std::string> asked;
 
     HRESULT QueryInterface(const Guid& iid, std::shared_ptr<Dispatchable>* object) override
@@ -154,7 +153,7 @@ TEST(PageTextBox, NameAndFormWithinAndOutsideAForm)
         const char* name;
         std::shared_ptr<TestTextBox> box;
         Variant expectedName;
-        Variant expectedFormName;  // VT_EMPTY: no form
+        Variant expectedFormName; // VT_EMPTY: no form
     };
     const Case cases[] = {
         {"outside any form", page->addTextArea(QStringLiteral("body")), Variant::fromBstr(QStringLiteral("body")),

@@ -17,7 +17,7 @@ struct Row {
     std::u16string_view name;
     DISPID id;
     MemberKind kind;
-    VarType type;  // the result of a get or method, the value of a put
+    VarType type; // the result of a get or method, the value of a put
 };
 
 struct ExpectedInterface {
@@ -31,20 +31,41 @@ struct ExpectedInterface {
 TEST(PageTypeInfo, InterfacesAsTheBrowserNamesThem)
 {
     const ExpectedInterface interfaces[] = {
-        {IHTMLElement::interfaceInfo(), u"IHTMLElement", "{3050F1FF-98B5-11CF-BB82-00AA00BDCE0B}", true,
-         {{u"document", 1, Get, VT_DISPATCH}}},
-        {IHTMLDocument2::interfaceInfo(), u"IHTMLDocument2", "{332C4425-26CB-11D0-B483-00C04FD90119}", true,
-         {{u"title", 1, Get, VT_BSTR}, {u"URL", 2, Get, VT_BSTR}, {u"parentWindow", 3, Get, VT_DISPATCH}}},
-        {IHTMLTextAreaElement::interfaceInfo(), u"IHTMLTextAreaElement", "{3050F2AA-98B5-11CF-BB82-00AA00BDCE0B}", true,
-         {{u"value", 1, Get, VT_BSTR}, {u"value", 1, Put, VT_BSTR}, {u"name", 2, Get, VT_BSTR},
-          {u"form", 3, Get, VT_DISPATCH}}},
-        {IHTMLInputTextElement::interfaceInfo(), u"IHTMLInputTextElement", "{3050F2A6-98B5-11CF-BB82-00AA00BDCE0B}",
+        {IHTMLElement::interfaceInfo(),
+         u"IHTMLElement",
+         "{3050F1FF-98B5-11CF-BB82-00AA00BDCE0B}",
          true,
-         {{u"value", 1, Get, VT_BSTR}, {u"value", 1, Put, VT_BSTR}, {u"name", 2, Get, VT_BSTR},
+         {{u"document", 1, Get, VT_DISPATCH}}},
+        {IHTMLDocument2::interfaceInfo(),
+         u"IHTMLDocument2",
+         "{332C4425-26CB-11D0-B483-00C04FD90119}",
+         true,
+         {{u"title", 1, Get, VT_BSTR}, {u"URL", 2, Get, VT_BSTR}, {u"parentWindow", 3, Get, VT_DISPATCH}}},
+        {IHTMLTextAreaElement::interfaceInfo(),
+         u"IHTMLTextAreaElement",
+         "{3050F2AA-98B5-11CF-BB82-00AA00BDCE0B}",
+         true,
+         {{u"value", 1, Get, VT_BSTR},
+          {u"value", 1, Put, VT_BSTR},
+          {u"name", 2, Get, VT_BSTR},
           {u"form", 3, Get, VT_DISPATCH}}},
-        {IHTMLFormElement::interfaceInfo(), u"IHTMLFormElement", "{3050F1F7-98B5-11CF-BB82-00AA00BDCE0B}", true,
+        {IHTMLInputTextElement::interfaceInfo(),
+         u"IHTMLInputTextElement",
+         "{3050F2A6-98B5-11CF-BB82-00AA00BDCE0B}",
+         true,
+         {{u"value", 1, Get, VT_BSTR},
+          {u"value", 1, Put, VT_BSTR},
+          {u"name", 2, Get, VT_BSTR},
+          {u"form", 3, Get, VT_DISPATCH}}},
+        {IHTMLFormElement::interfaceInfo(),
+         u"IHTMLFormElement",
+         "{3050F1F7-98B5-11CF-BB82-00AA00BDCE0B}",
+         true,
          {{u"name", 1, Get, VT_BSTR}}},
-        {htmlWindowEventsInfo(), u"HTMLWindowEvents", "{96A0A4E0-D062-11CF-94B6-00AA0060275C}", false,
+        {htmlWindowEventsInfo(),
+         u"HTMLWindowEvents",
+         "{96A0A4E0-D062-11CF-94B6-00AA0060275C}",
+         false,
          {{u"onunload", 1008, Call, VT_VOID}, {u"onbeforeunload", 1017, Call, VT_VOID}}},
     };
     for (const ExpectedInterface& want : interfaces) {
@@ -57,7 +78,7 @@ TEST(PageTypeInfo, InterfacesAsTheBrowserNamesThem)
             const MemberInfo& actual = want.info.members[i];
             const Row& row = want.members[i];
             const std::string member = where + '.' + QStringView(row.name).toString().toStdString() + ' '
-                + typeLibraryName(row.kind).toStdString();
+                                       + typeLibraryName(row.kind).toStdString();
             EXPECT_TRUE(actual.name == row.name) << member;
             EXPECT_EQ(actual.id, row.id) << member;
             EXPECT_EQ(actual.kind, row.kind) << member;

@@ -119,9 +119,9 @@ TEST(PageWindow, AServiceUnadvisedDuringBeforeUnloadHearsNoUnload)
     std::int32_t actionCookie = 0;
     HRESULT unadvised = E_FAIL;
     ASSERT_EQ(point->Advise(std::make_shared<BeforeUnloadAction>([&] {
-        unadvised = point->Unadvise(serviceCookie);
-        EXPECT_EQ(point->Unadvise(actionCookie), S_OK);
-    }),
+                                unadvised = point->Unadvise(serviceCookie);
+                                EXPECT_EQ(point->Unadvise(actionCookie), S_OK);
+                            }),
                             &actionCookie),
               S_OK);
     ASSERT_EQ(point->Advise(service, &serviceCookie), S_OK);

@@ -50,7 +50,10 @@ public:
     HRESULT get_Extension(QString* v) override { return get("Extension", v); }
     HRESULT put_Extension(const QString& v) override { return put("Extension", Variant::fromBstr(v)); }
     HRESULT get_DeleteTemporaryFile(VARIANT_BOOL* v) override { return get("DeleteTemporaryFile", v); }
-    HRESULT put_DeleteTemporaryFile(VARIANT_BOOL v) override { return put("DeleteTemporaryFile", Variant::fromBool(v)); }
+    HRESULT put_DeleteTemporaryFile(VARIANT_BOOL v) override
+    {
+        return put("DeleteTemporaryFile", Variant::fromBool(v));
+    }
     HRESULT get_CloseAtSaving(VARIANT_BOOL* v) override { return get("CloseAtSaving", v); }
     HRESULT put_CloseAtSaving(VARIANT_BOOL v) override { return put("CloseAtSaving", Variant::fromBool(v)); }
     HRESULT get_CarbonCopy(VARIANT_BOOL* v) override { return get("CarbonCopy", v); }

@@ -157,8 +157,17 @@ TEST_F(RemotePage, NullStringsStayApartFromEmptyOnes)
         std::function<HRESULT(QString*)> read;
         QString expected;
     } cases[] = {
-        {"title unset", [&](QString* p) { page->setTitle(QString()); return document->get_title(p); }, QString()},
-        {"title empty", [&](QString* p) { page->setTitle(QStringLiteral("")); return document->get_title(p); },
+        {"title unset",
+         [&](QString* p) {
+             page->setTitle(QString());
+             return document->get_title(p);
+         },
+         QString()},
+        {"title empty",
+         [&](QString* p) {
+             page->setTitle(QStringLiteral(""));
+             return document->get_title(p);
+         },
          QStringLiteral("")},
         {"URL", [&](QString* p) { return document->get_URL(p); }, kUrl},
         {"text box without NAME", [&](QString* p) { return box.get_name(p); }, QString()},

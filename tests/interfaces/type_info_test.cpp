@@ -30,7 +30,7 @@ void expectMembers(const InterfaceInfo& info, const std::vector<ExpectedMember>&
         const MemberInfo& actual = info.members[i];
         const ExpectedMember& want = expected[i];
         const std::string where = "entry " + std::to_string(i) + " (" + QStringView(want.name).toString().toStdString()
-            + ' ' + typeLibraryName(want.kind).toStdString() + ")";
+                                  + ' ' + typeLibraryName(want.kind).toStdString() + ")";
         EXPECT_TRUE(actual.name == want.name) << where << ": " << QStringView(actual.name).toString().toStdString();
         EXPECT_EQ(actual.id, want.id) << where;
         EXPECT_EQ(actual.kind, want.kind) << where;
@@ -51,46 +51,48 @@ TEST(IServiceTypeInfo, MembersAsTheTypeLibraryStatesThem)
     EXPECT_TRUE(info.help == u"IService インターフェイス");
     EXPECT_TRUE(info.dual);
     EXPECT_EQ(info.iid, IID_IService);
-    expectMembers(info, {
-        {u"CommandLine", 1, Get, {}, VT_BSTR, u"エディタのプログラム引数"},
-        {u"CommandLine", 1, Put, {{u"", VT_BSTR}}, VT_VOID, u"エディタのプログラム引数"},
-        {u"Extension", 2, Get, {}, VT_BSTR, u"作業ファイルの拡張子"},
-        {u"Extension", 2, Put, {{u"", VT_BSTR}}, VT_VOID, u"作業ファイルの拡張子"},
-        {u"DeleteTemporaryFile", 3, Get, {}, VT_BOOL, u"作業ファイルを削除するか"},
-        {u"DeleteTemporaryFile", 3, Put, {{u"", VT_BOOL}}, VT_VOID, u"作業ファイルを削除するか"},
-        {u"CloseAtSaving", 4, Get, {}, VT_BOOL, u"保存時にエディタを終了するか"},
-        {u"CloseAtSaving", 4, Put, {{u"", VT_BOOL}}, VT_VOID, u"保存時にエディタを終了するか"},
-        {u"CarbonCopy", 5, Get, {}, VT_BOOL, u"作業ファイルの複製を作るか"},
-        {u"CarbonCopy", 5, Put, {{u"", VT_BOOL}}, VT_VOID, u"作業ファイルの複製を作るか"},
-        {u"CarbonCopyFile", 6, Get, {}, VT_BSTR, u"複製の作成先"},
-        {u"CarbonCopyFile", 6, Put, {{u"", VT_BSTR}}, VT_VOID, u"複製の作成先"},
-        {u"ShowMenuDialog", 7, Call, {{u"WindowHandle", VT_I4}}, VT_VOID, u"メニューダイアログの表示"},
-        {u"Register", 8, Call, {{u"TextAreaElement", VT_DISPATCH}}, VT_VOID, u"メソッドRegister"},
-        {u"EditorName", 9, Get, {}, VT_BSTR, u"エディタの名前"},
-        {u"EditorName", 9, Put, {{u"", VT_BSTR}}, VT_VOID, u"エディタの名前"},
-        {u"EditorProgramFile", 10, Get, {}, VT_BSTR, u"エディタのプログラムファイル"},
-        {u"EditorProgramFile", 10, Put, {{u"", VT_BSTR}}, VT_VOID, u"エディタのプログラムファイル"},
-        {u"OnChangeNotification", 11, Call, {}, VT_VOID, u"作業ファイル更新可能性の通知"},
-        {u"Active", 12, Get, {}, VT_BOOL, u"アクティブか"},
-        {u"Unicode", 13, Get, {}, VT_BOOL, u"Unicodeか"},
-        {u"Unicode", 13, Put, {{u"", VT_BOOL}}, VT_VOID, u"Unicodeか"},
-        {u"LoadFromMenuExt", 14, Call, {{u"Label", VT_BSTR}}, VT_VOID, u"MenuExtレジストリーキーからの読み込み"},
-        {u"SaveToMenuExt", 15, Call, {}, VT_VOID, u"MenuExtレジストリキーへの保存"},
-        {u"Label", 16, Get, {}, VT_BSTR, u"メニューラベル"},
-        {u"Label", 16, Put, {{u"", VT_BSTR}}, VT_VOID, u"メニューラベル"},
-        {u"CopyTo", 17, Call, {{u"pUnkService", VT_UNKNOWN}}, VT_VOID, u"メソッドCopyTo"},
-        {u"OnUnload", 1008, Call, {}, VT_VOID, u"OnUnloadイベントハンドラ"},
-        {u"OnBeforeUnload", 1017, Call, {}, VT_VOID, u"OnBeforeUnloadイベントハンドラ"},
-        {u"TemplateFile", 18, Get, {}, VT_BSTR, u"テンプレートファイルパス"},
-        {u"TemplateFile", 18, Put, {{u"", VT_BSTR}}, VT_VOID, u"テンプレートファイルパス"},
-        {u"AlwaysAskTemplate", 19, Get, {}, VT_BOOL, u"常にテンプレートファイルを選択するか"},
-        {u"AlwaysAskTemplate", 19, Put, {{u"", VT_BOOL}}, VT_VOID, u"常にテンプレートファイルを選択するか"},
-        {u"UseTemplateFile", 20, Get, {}, VT_BOOL, u"テンプレートファイルを使用するか"},
-        {u"UseTemplateFile", 20, Put, {{u"", VT_BOOL}}, VT_VOID, u"テンプレートファイルを使用するか"},
-        {u"OpenFile", 21, Call, {{u"TextAreaElement", VT_DISPATCH}}, VT_VOID, u"ファイルを開いてTEXTAREAに挿入"},
-        {u"CodePage", 22, Get, {}, VT_I4, u"コードページ"},
-        {u"CodePage", 22, Put, {{u"", VT_I4}}, VT_VOID, u"コードページ"},
-    });
+    expectMembers(
+        info,
+        {
+            {u"CommandLine", 1, Get, {}, VT_BSTR, u"エディタのプログラム引数"},
+            {u"CommandLine", 1, Put, {{u"", VT_BSTR}}, VT_VOID, u"エディタのプログラム引数"},
+            {u"Extension", 2, Get, {}, VT_BSTR, u"作業ファイルの拡張子"},
+            {u"Extension", 2, Put, {{u"", VT_BSTR}}, VT_VOID, u"作業ファイルの拡張子"},
+            {u"DeleteTemporaryFile", 3, Get, {}, VT_BOOL, u"作業ファイルを削除するか"},
+            {u"DeleteTemporaryFile", 3, Put, {{u"", VT_BOOL}}, VT_VOID, u"作業ファイルを削除するか"},
+            {u"CloseAtSaving", 4, Get, {}, VT_BOOL, u"保存時にエディタを終了するか"},
+            {u"CloseAtSaving", 4, Put, {{u"", VT_BOOL}}, VT_VOID, u"保存時にエディタを終了するか"},
+            {u"CarbonCopy", 5, Get, {}, VT_BOOL, u"作業ファイルの複製を作るか"},
+            {u"CarbonCopy", 5, Put, {{u"", VT_BOOL}}, VT_VOID, u"作業ファイルの複製を作るか"},
+            {u"CarbonCopyFile", 6, Get, {}, VT_BSTR, u"複製の作成先"},
+            {u"CarbonCopyFile", 6, Put, {{u"", VT_BSTR}}, VT_VOID, u"複製の作成先"},
+            {u"ShowMenuDialog", 7, Call, {{u"WindowHandle", VT_I4}}, VT_VOID, u"メニューダイアログの表示"},
+            {u"Register", 8, Call, {{u"TextAreaElement", VT_DISPATCH}}, VT_VOID, u"メソッドRegister"},
+            {u"EditorName", 9, Get, {}, VT_BSTR, u"エディタの名前"},
+            {u"EditorName", 9, Put, {{u"", VT_BSTR}}, VT_VOID, u"エディタの名前"},
+            {u"EditorProgramFile", 10, Get, {}, VT_BSTR, u"エディタのプログラムファイル"},
+            {u"EditorProgramFile", 10, Put, {{u"", VT_BSTR}}, VT_VOID, u"エディタのプログラムファイル"},
+            {u"OnChangeNotification", 11, Call, {}, VT_VOID, u"作業ファイル更新可能性の通知"},
+            {u"Active", 12, Get, {}, VT_BOOL, u"アクティブか"},
+            {u"Unicode", 13, Get, {}, VT_BOOL, u"Unicodeか"},
+            {u"Unicode", 13, Put, {{u"", VT_BOOL}}, VT_VOID, u"Unicodeか"},
+            {u"LoadFromMenuExt", 14, Call, {{u"Label", VT_BSTR}}, VT_VOID, u"MenuExtレジストリーキーからの読み込み"},
+            {u"SaveToMenuExt", 15, Call, {}, VT_VOID, u"MenuExtレジストリキーへの保存"},
+            {u"Label", 16, Get, {}, VT_BSTR, u"メニューラベル"},
+            {u"Label", 16, Put, {{u"", VT_BSTR}}, VT_VOID, u"メニューラベル"},
+            {u"CopyTo", 17, Call, {{u"pUnkService", VT_UNKNOWN}}, VT_VOID, u"メソッドCopyTo"},
+            {u"OnUnload", 1008, Call, {}, VT_VOID, u"OnUnloadイベントハンドラ"},
+            {u"OnBeforeUnload", 1017, Call, {}, VT_VOID, u"OnBeforeUnloadイベントハンドラ"},
+            {u"TemplateFile", 18, Get, {}, VT_BSTR, u"テンプレートファイルパス"},
+            {u"TemplateFile", 18, Put, {{u"", VT_BSTR}}, VT_VOID, u"テンプレートファイルパス"},
+            {u"AlwaysAskTemplate", 19, Get, {}, VT_BOOL, u"常にテンプレートファイルを選択するか"},
+            {u"AlwaysAskTemplate", 19, Put, {{u"", VT_BOOL}}, VT_VOID, u"常にテンプレートファイルを選択するか"},
+            {u"UseTemplateFile", 20, Get, {}, VT_BOOL, u"テンプレートファイルを使用するか"},
+            {u"UseTemplateFile", 20, Put, {{u"", VT_BOOL}}, VT_VOID, u"テンプレートファイルを使用するか"},
+            {u"OpenFile", 21, Call, {{u"TextAreaElement", VT_DISPATCH}}, VT_VOID, u"ファイルを開いてTEXTAREAに挿入"},
+            {u"CodePage", 22, Get, {}, VT_I4, u"コードページ"},
+            {u"CodePage", 22, Put, {{u"", VT_I4}}, VT_VOID, u"コードページ"},
+        });
 }
 
 TEST(IFileOpenServiceTypeInfo, MembersAsTheTypeLibraryStatesThem)
@@ -101,14 +103,14 @@ TEST(IFileOpenServiceTypeInfo, MembersAsTheTypeLibraryStatesThem)
     EXPECT_TRUE(info.dual);
     EXPECT_EQ(info.iid, IID_IFileOpenService);
     expectMembers(info, {
-        {u"Registered", 1, Get, {}, VT_BOOL, u"プロパティRegistered"},
-        {u"Registered", 1, Put, {{u"", VT_BOOL}}, VT_VOID, u"プロパティRegistered"},
-        {u"Extensions", 2, Get, {}, VT_BSTR, u"プロパティExtensions"},
-        {u"Extensions", 2, Put, {{u"", VT_BSTR}}, VT_VOID, u"プロパティExtensions"},
-        {u"OpeningFile", 3, Get, {}, VT_BSTR, u"プロパティOpeningFile"},
-        {u"OpeningFile", 3, Put, {{u"", VT_BSTR}}, VT_VOID, u"プロパティOpeningFile"},
-        {u"OpenFile", 4, Call, {{u"TextAreaElement", VT_DISPATCH}}, VT_VOID, u"メソッドOpenFile"},
-    });
+                            {u"Registered", 1, Get, {}, VT_BOOL, u"プロパティRegistered"},
+                            {u"Registered", 1, Put, {{u"", VT_BOOL}}, VT_VOID, u"プロパティRegistered"},
+                            {u"Extensions", 2, Get, {}, VT_BSTR, u"プロパティExtensions"},
+                            {u"Extensions", 2, Put, {{u"", VT_BSTR}}, VT_VOID, u"プロパティExtensions"},
+                            {u"OpeningFile", 3, Get, {}, VT_BSTR, u"プロパティOpeningFile"},
+                            {u"OpeningFile", 3, Put, {{u"", VT_BSTR}}, VT_VOID, u"プロパティOpeningFile"},
+                            {u"OpenFile", 4, Call, {{u"TextAreaElement", VT_DISPATCH}}, VT_VOID, u"メソッドOpenFile"},
+                        });
 }
 
 TEST(TypeInfoClasses, IdsProgIdsAndEventInterfaces)

@@ -34,7 +34,11 @@ TEST(Charset, InvalidBytesBecomeReplacementCharacters)
 {
     ScopedLocale locale("C.UTF-8");
     ASSERT_TRUE(locale.ok());
-    EXPECT_EQ(toWide(std::string_view("a\xff" "b", 3)), QString::fromUtf8("a\xEF\xBF\xBD" "b"));
+    EXPECT_EQ(toWide(std::string_view("a\xff"
+                                      "b",
+                                      3)),
+              QString::fromUtf8("a\xEF\xBF\xBD"
+                                "b"));
 }
 
 TEST(Charset, ConversionsThroughIconvNeverFail)
@@ -48,7 +52,10 @@ TEST(Charset, ConversionsThroughIconvNeverFail)
     const Case cases[] = {
         {"ascii keeps ascii", QStringLiteral("abc"), "ANSI_X3.4-1968", "abc"},
         {"ascii cannot hold kana", QString::fromUtf8("aメb"), "ANSI_X3.4-1968", "a?b"},
-        {"a surrogate pair is one character", QString::fromUtf8("a\xF0\x9F\x98\x80" "b"), "ISO-8859-1", "a?b"},
+        {"a surrogate pair is one character",
+         QString::fromUtf8("a\xF0\x9F\x98\x80"
+                           "b"),
+         "ISO-8859-1", "a?b"},
         {"latin-1", QString::fromUtf8("\xC3\xA9"), "ISO-8859-1", "\xE9"},
         {"euc-jp", QString::fromUtf8("メモ"), "EUC-JP", "\xA5\xE1\xA5\xE2"},
         {"shift_jis", QString::fromUtf8("メモ"), "SHIFT_JIS", "\x83\x81\x83\x82"},
@@ -57,7 +64,12 @@ TEST(Charset, ConversionsThroughIconvNeverFail)
         EXPECT_EQ(encodeCharset(c.text, c.charset), c.bytes) << c.name;
 
     EXPECT_EQ(decodeCharset("\xA5\xE1\xA5\xE2", "EUC-JP"), QString::fromUtf8("メモ"));
-    EXPECT_EQ(decodeCharset(std::string_view("a\x80" "b", 3), "ANSI_X3.4-1968"), QString::fromUtf8("a\xEF\xBF\xBD" "b"));
+    EXPECT_EQ(decodeCharset(std::string_view("a\x80"
+                                             "b",
+                                             3),
+                            "ANSI_X3.4-1968"),
+              QString::fromUtf8("a\xEF\xBF\xBD"
+                                "b"));
     // A multi-byte sequence cut off by the end of the data.
     EXPECT_EQ(decodeCharset("a\xA5", "EUC-JP"), QString::fromUtf8("a\xEF\xBF\xBD"));
 }

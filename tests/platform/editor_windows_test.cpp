@@ -116,8 +116,8 @@ TEST_F(EditorWindowsTest, TerminalWindowsAreLeftOpenAndCounted)
 TEST(TerminalWindowClass, NamesTerminalsByInstanceOrClassWhateverTheirCase)
 {
     using namespace std::string_view_literals;
-    for (const auto wmClass : {"xterm\0XTerm\0"sv, "gnome-terminal-server\0Gnome-terminal\0"sv,
-                               "konsole\0konsole\0"sv, "Alacritty\0Alacritty\0"sv, "kitty"sv, "\0URxvt\0"sv})
+    for (const auto wmClass : {"xterm\0XTerm\0"sv, "gnome-terminal-server\0Gnome-terminal\0"sv, "konsole\0konsole\0"sv,
+                               "Alacritty\0Alacritty\0"sv, "kitty"sv, "\0URxvt\0"sv})
         EXPECT_TRUE(isTerminalWindowClass(wmClass)) << wmClass;
     for (const auto wmClass : {"mousepad\0Mousepad\0"sv, "gvim\0Gvim\0"sv, ""sv, "\0\0"sv, "xterminal\0X\0"sv})
         EXPECT_FALSE(isTerminalWindowClass(wmClass)) << wmClass;
@@ -234,8 +234,8 @@ std::string unusedDisplay()
 
 TEST(EditorWindowsWithoutDisplayTest, NothingHappens)
 {
-    for (const auto& display : {std::optional<std::string>(), std::optional<std::string>(""),
-                                std::optional<std::string>(unusedDisplay())}) {
+    for (const auto& display :
+         {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>(unusedDisplay())}) {
         TemporaryHome home;
         home.setEnvironment("DISPLAY", display);
         EXPECT_EQ(closeEditorWindows(getpid()).asked, 0u) << "DISPLAY=" << display.value_or("(unset)");

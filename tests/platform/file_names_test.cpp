@@ -28,8 +28,8 @@ TEST(PathInFolder, JoinsPlainNamesWithOneSlash)
 
 TEST(PathInFolder, RefusesNamesThatLeaveTheFolder)
 {
-    const std::string names[] = {"", ".", "..", "a/b", "/a", "x./", "../up", std::string("a\0b", 3),
-                                 std::string(1, '\0')};
+    const std::string names[] = {
+        "", ".", "..", "a/b", "/a", "x./", "../up", std::string("a\0b", 3), std::string(1, '\0')};
     for (const std::string& name : names)
         EXPECT_EQ(pathInFolder("/tmp/q", name).error(), ERROR_INVALID_NAME)
             << "name of " << name.size() << " bytes: " << name;

@@ -26,8 +26,8 @@ extern char** environ;
 namespace quillbrook {
 namespace {
 
-using testing::TemporaryHome;
 using ::testing::AnyOf;
+using testing::TemporaryHome;
 
 std::string readFile(const std::filesystem::path& file)
 {
@@ -218,9 +218,14 @@ TEST(HiveRootName, ParsesBothSpellingsInAnyCase)
         bool ok;
         HiveRoot root;
     } cases[] = {
-        {"HKEY_CURRENT_USER", true, HiveRoot::CurrentUser}, {"hkcu", true, HiveRoot::CurrentUser},
-        {"HKEY_CLASSES_ROOT", true, HiveRoot::ClassesRoot}, {"HkCr", true, HiveRoot::ClassesRoot},
-        {"HKLM", false, {}}, {"", false, {}}, {"HKCU\\", false, {}}, {"HKEY_CURRENT_USERS", false, {}},
+        {"HKEY_CURRENT_USER", true, HiveRoot::CurrentUser},
+        {"hkcu", true, HiveRoot::CurrentUser},
+        {"HKEY_CLASSES_ROOT", true, HiveRoot::ClassesRoot},
+        {"HkCr", true, HiveRoot::ClassesRoot},
+        {"HKLM", false, {}},
+        {"", false, {}},
+        {"HKCU\\", false, {}},
+        {"HKEY_CURRENT_USERS", false, {}},
     };
     for (const auto& c : cases) {
         HiveRoot root = c.root == HiveRoot::CurrentUser ? HiveRoot::ClassesRoot : HiveRoot::CurrentUser;
@@ -247,7 +252,12 @@ TEST_F(HiveKeys, NamesAreCaseInsensitiveButKeepTheirCase)
         {"Software\\Fernhollow", "SOFTWARE\\fernHOLLOW\\", "HKEY_CURRENT_USER\\Software\\Fernhollow"},
         {"Software\\\xC3\x84rger", "software\\\xC3\xA4RGER", "HKEY_CURRENT_USER\\Software\\\xC3\x84rger"},
         // Fullwidth letters: upper-casing is not ASCII-only.
-        {"\xEF\xBD\x86" "ern", "\xEF\xBC\xA6" "ERN", "HKEY_CURRENT_USER\\\xEF\xBD\x86" "ern"},
+        {"\xEF\xBD\x86"
+         "ern",
+         "\xEF\xBC\xA6"
+         "ERN",
+         "HKEY_CURRENT_USER\\\xEF\xBD\x86"
+         "ern"},
     };
     for (const auto& c : cases) {
         bool created = false;
@@ -303,8 +313,8 @@ TEST_F(HiveKeys, SubKeysEnumerateInCaseInsensitiveCodeUnitOrder)
     // '_' sorts after the upper-case letters; U+1F600 (a surrogate pair, D83D DE00) before U+FF21.
     for (const char* name : {"beta", "\xEF\xBC\xA1", "Alpha", "_x", "\xF0\x9F\x98\x80", "ALPHA2", "gamma"})
         create(base, name);
-    EXPECT_EQ(subKeys(base), (std::vector<std::string>{"Alpha", "ALPHA2", "beta", "gamma", "_x", "\xF0\x9F\x98\x80",
-                                                       "\xEF\xBC\xA1"}));
+    EXPECT_EQ(subKeys(base),
+              (std::vector<std::string>{"Alpha", "ALPHA2", "beta", "gamma", "_x", "\xF0\x9F\x98\x80", "\xEF\xBC\xA1"}));
     EXPECT_EQ(base.enumSubKey(7).error(), ERROR_NO_MORE_ITEMS);
     // All the names at once come in the same order.
     EXPECT_EQ(base.subKeyNames().value(), subKeys(base));
@@ -548,7 +558,8 @@ TEST_F(HiveFiles, FilesThatAreNotHivesAreLeftAlone)
         {"one byte", [&] { writeFile(file, "x"); }},
         {"text", [&] { writeFile(file, std::string(5000, 't')); }},
         {"another program's database", [&] { RawDatabase(file).exec("CREATE TABLE notes(text)"); }},
-        {"a hive of a later version", [&] {
+        {"a hive of a later version",
+         [&] {
              open();
              RawDatabase(file).exec("PRAGMA user_version = 99");
          }},

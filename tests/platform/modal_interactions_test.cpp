@@ -121,9 +121,12 @@ TEST_F(BrowseForFileTest, TheFilterBecomesDescriptionAndPatternPairs)
     };
     const std::string longPattern(250, 'x');
     const Case cases[] = {
-        {"template dialog", "Template Files (*.txt)|*.txt|All Files|*.*||",
+        {"template dialog",
+         "Template Files (*.txt)|*.txt|All Files|*.*||",
          {{"Template Files (*.txt)", "*.txt"}, {"All Files", "*.*"}}},
-        {"several patterns", "Text Files (*.txt; *.html)|*.txt; *.html||", {{"Text Files (*.txt; *.html)", "*.txt; *.html"}}},
+        {"several patterns",
+         "Text Files (*.txt; *.html)|*.txt; *.html||",
+         {{"Text Files (*.txt; *.html)", "*.txt; *.html"}}},
         {"empty filter", "", {}},
         {"the first empty part ends the list", "A|*.a||B|*.b||", {{"A", "*.a"}}},
         {"without the closing bars", "A|*.a", {{"A", "*.a"}}},

@@ -131,10 +131,11 @@ TEST_F(ProcessTest, RelaysStandardErrorKeepingItsTailAndFillsOnlyMissingVariable
     const int errors = open(passedOn.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     {
         const ScopedDescriptor standardError(STDERR_FILENO, errors);
-        auto started = startProcess("/bin/sh -c \"echo $GDK_BACKEND $QT_QPA_PLATFORM > '" + seen.string()
-                                        + "'; head -c 5000 /dev/zero | tr '\\0' x >&2; printf '\\nlast words\\r\\n \\n' >&2;"
-                                          " exit 3\"",
-                                    options);
+        auto started =
+            startProcess("/bin/sh -c \"echo $GDK_BACKEND $QT_QPA_PLATFORM > '" + seen.string()
+                             + "'; head -c 5000 /dev/zero | tr '\\0' x >&2; printf '\\nlast words\\r\\n \\n' >&2;"
+                               " exit 3\"",
+                         options);
         ASSERT_TRUE(started.ok()) << started.error();
         ASSERT_EQ(started.value().waitForEndOrStop(stop_), ChildProcess::Wait::Ended);
         EXPECT_EQ(started.value().exitStatus(), 3);
@@ -154,8 +155,12 @@ TEST(OutputTail, LastLineSkipsBlankLinesAndLineEnds)
         std::string lastLine;
     };
     const Case cases[] = {
-        {"", ""}, {"\n\n", ""}, {"only", "only"}, {"first\nsecond", "second"},
-        {"first\nsecond\r\n\t \n\n", "second"}, {"  indented  \n", "  indented  "},
+        {"", ""},
+        {"\n\n", ""},
+        {"only", "only"},
+        {"first\nsecond", "second"},
+        {"first\nsecond\r\n\t \n\n", "second"},
+        {"  indented  \n", "  indented  "},
     };
     for (const Case& c : cases) {
         OutputTail tail;
@@ -252,7 +257,8 @@ class DefaultEditorTest : public ProcessTest {
 protected:
     DefaultEditorTest()
     {
-        for (const char* name : {"QUILLBROOK_SYSTEM_FOLDER", "QUILLBROOK_EDITOR", "VISUAL", "EDITOR", "WAYLAND_DISPLAY"})
+        for (const char* name :
+             {"QUILLBROOK_SYSTEM_FOLDER", "QUILLBROOK_EDITOR", "VISUAL", "EDITOR", "WAYLAND_DISPLAY"})
             home_.setEnvironment(name, std::nullopt);
         home_.setEnvironment("DISPLAY", ":99");
     }

@@ -21,8 +21,8 @@ TEST(Win32Error, HresultFromWin32)
         {ERROR_ACCESS_DENIED, 0x80070005u},
         {ERROR_OUTOFMEMORY, 0x8007000Eu},
         {ERROR_KEY_DELETED, 0x800703FAu},
-        {0x12345u, 0x80072345u},       // only the low 16 bits are kept
-        {0x80004005u, 0x80004005u},    // already an HRESULT: used unchanged
+        {0x12345u, 0x80072345u},    // only the low 16 bits are kept
+        {0x80004005u, 0x80004005u}, // already an HRESULT: used unchanged
     };
     for (const Case& c : cases)
         EXPECT_EQ(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(c.code)), c.expected) << "code " << c.code;

@@ -28,31 +28,22 @@ constexpr auto None = RegistrationSwitch::None;
 constexpr auto Reg = RegistrationSwitch::RegServer;
 constexpr auto Unreg = RegistrationSwitch::UnregServer;
 
-INSTANTIATE_TEST_SUITE_P(Cases, RegistrationSwitchScan, ::testing::Values(
-    SwitchCase{"quillbrook /RegServer", Reg},
-    SwitchCase{"quillbrook -RegServer", Reg},
-    SwitchCase{"quillbrook /regserver", Reg},
-    SwitchCase{"quillbrook -REGSERVER", Reg},
-    SwitchCase{"quillbrook /rEgSeRvEr", Reg},
-    SwitchCase{"quillbrook /UnregServer", Unreg},
-    SwitchCase{"quillbrook -unregserver", Unreg},
-    SwitchCase{"quillbrook /UNREGSERVER", Unreg},
-    SwitchCase{"quillbrook /RegServer more", Reg},
-    SwitchCase{"quillbrook /RegServer\tmore", Reg},
-    SwitchCase{"quillbrook /RegServerX", None},
-    SwitchCase{"quillbrook /RegServer-x", None},
-    SwitchCase{"quillbrook /Reg Server", None},
-    SwitchCase{"quillbrook RegServer", None},
-    SwitchCase{"quillbrook /RegServer /UnregServer", Reg},
-    SwitchCase{"quillbrook -UnregServer -RegServer", Unreg},
-    SwitchCase{"quillbrook /Embedding /UnregServer", Unreg},
-    SwitchCase{"quillbrook --RegServer", Reg},
-    SwitchCase{"/usr/bin/quillbrook /RegServer", Reg},
-    SwitchCase{"\"/opt/regserver dir/quillbrook\"", Reg},
-    SwitchCase{"/usr/bin/quillbrook -Embedding", None},
-    SwitchCase{"quillbrook /", None},
-    SwitchCase{"quillbrook", None},
-    SwitchCase{"", None}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RegistrationSwitchScan,
+    ::testing::Values(SwitchCase{"quillbrook /RegServer", Reg}, SwitchCase{"quillbrook -RegServer", Reg},
+                      SwitchCase{"quillbrook /regserver", Reg}, SwitchCase{"quillbrook -REGSERVER", Reg},
+                      SwitchCase{"quillbrook /rEgSeRvEr", Reg}, SwitchCase{"quillbrook /UnregServer", Unreg},
+                      SwitchCase{"quillbrook -unregserver", Unreg}, SwitchCase{"quillbrook /UNREGSERVER", Unreg},
+                      SwitchCase{"quillbrook /RegServer more", Reg}, SwitchCase{"quillbrook /RegServer\tmore", Reg},
+                      SwitchCase{"quillbrook /RegServerX", None}, SwitchCase{"quillbrook /RegServer-x", None},
+                      SwitchCase{"quillbrook /Reg Server", None}, SwitchCase{"quillbrook RegServer", None},
+                      SwitchCase{"quillbrook /RegServer /UnregServer", Reg},
+                      SwitchCase{"quillbrook -UnregServer -RegServer", Unreg},
+                      SwitchCase{"quillbrook /Embedding /UnregServer", Unreg},
+                      SwitchCase{"quillbrook --RegServer", Reg}, SwitchCase{"/usr/bin/quillbrook /RegServer", Reg},
+                      SwitchCase{"\"/opt/regserver dir/quillbrook\"", Reg},
+                      SwitchCase{"/usr/bin/quillbrook -Embedding", None}, SwitchCase{"quillbrook /", None},
+                      SwitchCase{"quillbrook", None}, SwitchCase{"", None}));
 
 TEST(JoinCommandLine, QuotesArgumentsWithBlanksOrNothingInThem)
 {

@@ -28,9 +28,13 @@ TEST(RecoverCommand, ListsNewestFirstAndPrintsByNumberOrIdDecodedOrRaw)
     RecoveryStore store = RecoveryStore::forCurrentUser();
     // UTF-16LE (1201) with a line break, and UTF-8.
     const std::string utf16("h\0i\0\n\0t\0w\0o\0", 12);
-    ASSERT_TRUE(store.keep(KeptBecause::SessionEnded, {QStringLiteral("Old"), QStringLiteral("u"), QStringLiteral("Edit"), 1201}, utf16).ok());
-    const auto newest = store.keep(KeptBecause::Undelivered, {QString(), QStringLiteral("http://x.test/"), QStringLiteral("Edit"), 65001},
-                                   "caf\xC3\xA9");
+    ASSERT_TRUE(store
+                    .keep(KeptBecause::SessionEnded,
+                          {QStringLiteral("Old"), QStringLiteral("u"), QStringLiteral("Edit"), 1201}, utf16)
+                    .ok());
+    const auto newest =
+        store.keep(KeptBecause::Undelivered,
+                   {QString(), QStringLiteral("http://x.test/"), QStringLiteral("Edit"), 65001}, "caf\xC3\xA9");
     ASSERT_TRUE(newest.ok());
 
     const RecoverRun list = recover(store, {});

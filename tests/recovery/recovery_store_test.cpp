@@ -34,7 +34,9 @@ protected:
 TEST_F(RecoveryStoreTest, KeepsBytesAndFactsPrivatelyAndListsNewestFirst)
 {
     EXPECT_EQ(store_.folder(), (home_.root() / "state" / "quillbrook" / "recovered").string());
-    const std::string bytes("\xEF\xBB\xBF" "caf\xC3\xA9\0tail", 12);
+    const std::string bytes("\xEF\xBB\xBF"
+                            "caf\xC3\xA9\0tail",
+                            12);
     const auto first = store_.keep(KeptBecause::SessionEnded, kOrigin, bytes);
     ASSERT_TRUE(first.ok());
     const auto second = store_.keep(KeptBecause::Undelivered, kOrigin, "second");

@@ -91,7 +91,9 @@ TEST_F(RegEndToEnd, ReportsSuccessAndFailureThroughTheExitStatus)
         int status;
         std::string out;
     } steps[] = {
-        {{"add", "HKCU\\Software\\E2E", "/v", "Count", "/t", "REG_DWORD", "/d", "42"}, "", 0,
+        {{"add", "HKCU\\Software\\E2E", "/v", "Count", "/t", "REG_DWORD", "/d", "42"},
+         "",
+         0,
          "The operation completed successfully.\n"},
         {{"query", "hkcu\\software\\e2e"}, "", 0, "HKEY_CURRENT_USER\\Software\\E2E\n    Count    REG_DWORD    0x2a\n"},
         {{"add", "HKCU\\Software\\E2E", "/v", "Count", "/d", "x"}, "n\n", 1, "Value Count exists, overwrite(Yes/No)? "},
@@ -137,21 +139,21 @@ TEST_F(RegEndToEnd, ExportedFileImportsBack)
     ASSERT_EQ(run({"delete", "HKCU\\Software\\E2E", "/f"}).status, 0);
     const auto imported = run({"import", file});
     EXPECT_EQ(imported.status, 0) << imported.err;
-    EXPECT_EQ(run({"query", "HKCU\\Software\\E2E", "/s"}).out,
-              "HKEY_CURRENT_USER\\Software\\E2E\n\nHKEY_CURRENT_USER\\Software\\E2E\\Sub\n    Text    REG_SZ    hello\n\n");
+    EXPECT_EQ(
+        run({"query", "HKCU\\Software\\E2E", "/s"}).out,
+        "HKEY_CURRENT_USER\\Software\\E2E\n\nHKEY_CURRENT_USER\\Software\\E2E\\Sub\n    Text    REG_SZ    hello\n\n");
 }
 
 TEST_F(RegEndToEnd, ImportsAUtf16FileOfTheOriginalRegistryEditor)
 {
     home_.setEnvironment("LC_ALL", "C.UTF-8");
     const auto file = (home_.root() / "win.reg").string();
-    std::ofstream(file, std::ios::binary) << utf16leFile(
-        u"Windows Registry Editor Version 5.00\r\n"
-        u"\r\n"
-        u"[HKEY_CURRENT_USER\\Software\\E2E]\r\n"
-        u"\"Caf\u00E9\"=hex(2):25,00,41,00,25,00,00,00\r\n"
-        u"\"List\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
-        u"\r\n");
+    std::ofstream(file, std::ios::binary) << utf16leFile(u"Windows Registry Editor Version 5.00\r\n"
+                                                         u"\r\n"
+                                                         u"[HKEY_CURRENT_USER\\Software\\E2E]\r\n"
+                                                         u"\"Caf\u00E9\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+                                                         u"\"List\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
+                                                         u"\r\n");
     const auto imported = run({"import", file});
     EXPECT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(run({"query", "HKCU\\Software\\E2E"}).out, "HKEY_CURRENT_USER\\Software\\E2E\n"

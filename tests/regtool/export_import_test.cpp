@@ -72,7 +72,8 @@ TEST_F(RegExportImport, ImportOfAnExportGivesBackEveryTypeAndByte)
     EXPECT_EQ(all.setValue("none", REG_NONE, ""), ERROR_SUCCESS);
     EXPECT_EQ(all.setValue("odd type", 0x1234, "\x01\x02"), ERROR_SUCCESS);
     key("Software\\RoundTrip\\Empty");
-    EXPECT_EQ(key("Software\\RoundTrip\\日本\\Deeper").setValue("v", REG_DWORD_BIG_ENDIAN, "\0\0\0\x01"s), ERROR_SUCCESS);
+    EXPECT_EQ(key("Software\\RoundTrip\\日本\\Deeper").setValue("v", REG_DWORD_BIG_ENDIAN, "\0\0\0\x01"s),
+              ERROR_SUCCESS);
     const auto before = dump("Software\\RoundTrip");
 
     ASSERT_EQ(run({"export", "HKCU\\Software\\RoundTrip", file("all.reg")}).status, 0);
@@ -147,19 +148,33 @@ TEST_F(RegExportImport, RefusesNamesAFileCannotCarry)
         RegistryValue value;
         std::string err;
     } cases[] = {
-        {"value name with a line feed", "", {"a\nb", REG_SZ, "x"},
+        {"value name with a line feed",
+         "",
+         {"a\nb", REG_SZ, "x"},
          "The value \"a\\nb\" of " + refused + " cannot be exported: its name holds a line break."},
-        {"value name with a zero", "", {"a\0b"s, REG_DWORD, "\1\0\0\0"s},
+        {"value name with a zero",
+         "",
+         {"a\0b"s, REG_DWORD, "\1\0\0\0"s},
          "The value \"a\\0b\" of " + refused + " cannot be exported: its name holds a zero character."},
-        {"value name that is not UTF-8", "", {"\xff", REG_SZ, "x"},
+        {"value name that is not UTF-8",
+         "",
+         {"\xff", REG_SZ, "x"},
          "The value \"\xff\" of " + refused + " cannot be exported: its name is not text in the charset UTF-8."},
-        {"key name with a line feed", "k\ney", {"n", REG_SZ, "x"},
+        {"key name with a line feed",
+         "k\ney",
+         {"n", REG_SZ, "x"},
          "The key " + refused + "\\k\\ney cannot be exported: its name holds a line break."},
-        {"expandable string that is not UTF-8", "", {"", REG_EXPAND_SZ, "%\xff%"},
+        {"expandable string that is not UTF-8",
+         "",
+         {"", REG_EXPAND_SZ, "%\xff%"},
          "The default value of " + refused + " cannot be exported: its data is not text in the charset UTF-8."},
-        {"multi-string that is not UTF-8", "", {"m", REG_MULTI_SZ, "\xc3\0\0"s},
+        {"multi-string that is not UTF-8",
+         "",
+         {"m", REG_MULTI_SZ, "\xc3\0\0"s},
          "The value \"m\" of " + refused + " cannot be exported: its data is not text in the charset UTF-8."},
-        {"key name that is not UTF-8", "k\xfe", {"n", REG_SZ, "x"},
+        {"key name that is not UTF-8",
+         "k\xfe",
+         {"n", REG_SZ, "x"},
          "The key " + refused + "\\k\xfe cannot be exported: its name is not text in the charset UTF-8."},
     };
     for (const auto& c : cases) {
@@ -196,11 +211,12 @@ TEST_F(RegExportImport, ImportsAFileOfTheOriginalRegistryEditor)
     EXPECT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(imported.out, done);
     EXPECT_EQ(run({"query", "HKCU\\Software\\FromWindows"}).out, "HKEY_CURRENT_USER\\Software\\FromWindows\n"
-                                                                "    (Default)    REG_SZ    Grüße\n"
-                                                                "    Path    REG_EXPAND_SZ    %HOME%\\bin\n"
-                                                                "    List    REG_MULTI_SZ    one\\0two\n"
-                                                                "    Count    REG_DWORD    0x2a\n"
-                                                                "    \xEF\xBB\xBF" "Café    REG_SZ    😀\n");
+                                                                 "    (Default)    REG_SZ    Grüße\n"
+                                                                 "    Path    REG_EXPAND_SZ    %HOME%\\bin\n"
+                                                                 "    List    REG_MULTI_SZ    one\\0two\n"
+                                                                 "    Count    REG_DWORD    0x2a\n"
+                                                                 "    \xEF\xBB\xBF"
+                                                                 "Café    REG_SZ    😀\n");
     EXPECT_EQ(data("Software\\FromWindows", "Path"), "%HOME%\\bin");
     EXPECT_EQ(data("Software\\FromWindows", "List"), "one\0two\0\0"s);
 }
@@ -252,15 +268,35 @@ TEST_F(RegExportImport, FailsWithoutTouchingFiles)
         std::string err;
         std::string existingAfter;
     } cases[] = {
-        {"missing key", {"export", "HKCU\\Software\\Nope", file("nope.reg")}, "", 1,
-         "ERROR: The system was unable to find the specified registry key or value.\n", "old content"},
-        {"overwrite refused", {"export", "HKCU\\Software\\K", file("existing.reg")}, "n\n", 1,
-         "ERROR: The operation was cancelled by the user.\n", "old content"},
-        {"missing file", {"import", file("absent.reg")}, "", 1,
-         "ERROR: The system cannot find the file specified.\n", "old content"},
-        {"missing folder", {"export", "HKCU\\Software\\K", file("no/such/folder.reg")}, "", 1,
-         "ERROR: The system cannot find the path specified.\n", "old content"},
-        {"overwrite accepted", {"export", "HKCU\\Software\\K", file("existing.reg")}, "y\n", 0, "",
+        {"missing key",
+         {"export", "HKCU\\Software\\Nope", file("nope.reg")},
+         "",
+         1,
+         "ERROR: The system was unable to find the specified registry key or value.\n",
+         "old content"},
+        {"overwrite refused",
+         {"export", "HKCU\\Software\\K", file("existing.reg")},
+         "n\n",
+         1,
+         "ERROR: The operation was cancelled by the user.\n",
+         "old content"},
+        {"missing file",
+         {"import", file("absent.reg")},
+         "",
+         1,
+         "ERROR: The system cannot find the file specified.\n",
+         "old content"},
+        {"missing folder",
+         {"export", "HKCU\\Software\\K", file("no/such/folder.reg")},
+         "",
+         1,
+         "ERROR: The system cannot find the path specified.\n",
+         "old content"},
+        {"overwrite accepted",
+         {"export", "HKCU\\Software\\K", file("existing.reg")},
+         "y\n",
+         0,
+         "",
          "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\K]\n\"v\"=\"new\"\n\n"},
     };
     for (const auto& c : cases) {

@@ -19,23 +19,22 @@ std::string withHeader(const std::string& body)
 TEST(RegImportParser, ReadsEveryFormOfLine)
 {
     const testing::ScopedLocale locale("C.UTF-8");
-    const auto plan = parseImportFile(
-        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-        "\r\n"
-        "; a comment\r\n"
-        "[HKEY_CURRENT_USER\\Software\\X]\r\n"
-        "@=\"default\"\r\n"
-        "\"a\\\"b\\\\c\"=\"C:\\\\x \\\"q\\\"\"\r\n"
-        "\"Count\"=dword:0000002A\r\n"
-        "\"Long\"=hex(7):61,00,00,00,\\\r\n"
-        "  62,00,00,00,00,00\r\n"
-        "\"Bin\"=hex:\r\n"
-        "\"Gone\"=-\r\n"
-        "\"名前\"=\"日本語\"\r\n"
-        "\r\n"
-        "[-hkcr\\.txt]\r\n"
-        "[HKCU]\r\n"
-        "\"Odd\"=hex(1234):ff\r\n");
+    const auto plan = parseImportFile("\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                                      "\r\n"
+                                      "; a comment\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\X]\r\n"
+                                      "@=\"default\"\r\n"
+                                      "\"a\\\"b\\\\c\"=\"C:\\\\x \\\"q\\\"\"\r\n"
+                                      "\"Count\"=dword:0000002A\r\n"
+                                      "\"Long\"=hex(7):61,00,00,00,\\\r\n"
+                                      "  62,00,00,00,00,00\r\n"
+                                      "\"Bin\"=hex:\r\n"
+                                      "\"Gone\"=-\r\n"
+                                      "\"名前\"=\"日本語\"\r\n"
+                                      "\r\n"
+                                      "[-hkcr\\.txt]\r\n"
+                                      "[HKCU]\r\n"
+                                      "\"Odd\"=hex(1234):ff\r\n");
     ASSERT_EQ(plan.error, "");
     const struct {
         Action action;
@@ -107,8 +106,10 @@ TEST(RegImportParser, NamesTheLineOfAMalformedFile)
         {"only the byte order mark and a byte", "\xFF\xFE\x57", 1, "the UTF-16 file ends in the middle"},
         {"only the byte order mark", "\xFF\xFE", 1, "first line"},
         {"big-endian", "\xFE\xFF" + utf16leFile(u"\u5700").substr(2), 1, "first line"},
-        {"without a byte order mark", utf16leFile(u"Windows Registry Editor Version 5.00\r\n").substr(2), 1, "first line"},
-        {"malformed value", utf16leFile(u"Windows Registry Editor Version 5.00\r\n\r\n[HKCU\\A]\r\n\"a\"=hex(7):61\r\n"), 4,
+        {"without a byte order mark", utf16leFile(u"Windows Registry Editor Version 5.00\r\n").substr(2), 1,
+         "first line"},
+        {"malformed value",
+         utf16leFile(u"Windows Registry Editor Version 5.00\r\n\r\n[HKCU\\A]\r\n\"a\"=hex(7):61\r\n"), 4,
          "odd number of bytes"},
     };
     for (const auto& c : cases) {
@@ -154,7 +155,8 @@ TEST(RegImportParser, NamesTheLineOfMalformedUtf16Data)
     } cases[] = {
         {"odd byte count", "hex(2):25,00,48", "the hex(2) data is an odd number of bytes, not UTF-16LE code units"},
         {"odd over two lines", "hex(7):61,00,\\\n  00", "the hex(7) data is an odd number of bytes"},
-        {"high surrogate at the end", "hex(2):3d,d8", "the hex(2) data holds a UTF-16 surrogate without its other half"},
+        {"high surrogate at the end", "hex(2):3d,d8",
+         "the hex(2) data holds a UTF-16 surrogate without its other half"},
         {"high surrogate before a letter", "hex(7):3d,d8,61,00,00,00,00,00", "surrogate without its other half"},
     };
     for (const auto& c : cases) {

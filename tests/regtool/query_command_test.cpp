@@ -18,7 +18,8 @@ protected:
         EXPECT_EQ(app.setValue("Odd", 0x1234, "\x01"), ERROR_SUCCESS);
         key("Software\\Fernhollow\\Quillbrook\\beta");
         key("Software\\Fernhollow\\Quillbrook\\Alpha\\Deep");
-        EXPECT_EQ(key("Software\\Fernhollow\\Quillbrook\\Alpha").setValue("Inner", REG_MULTI_SZ, "a\0b\0\0"s), ERROR_SUCCESS);
+        EXPECT_EQ(key("Software\\Fernhollow\\Quillbrook\\Alpha").setValue("Inner", REG_MULTI_SZ, "a\0b\0\0"s),
+                  ERROR_SUCCESS);
     }
 };
 
@@ -36,18 +37,32 @@ TEST_F(RegQuery, PrintsExactly)
         std::string out;
         std::string err;
     } cases[] = {
-        {"key", {"query", "hkcu\\software\\fernhollow\\quillbrook"}, 0,
-         app + "\n" + appValues + app + "\\Alpha\n" + app + "\\beta\n", ""},
-        {"tree", {"query", "HKCU\\Software\\Fernhollow\\Quillbrook", "/s"}, 0,
-         app + "\n" + appValues + "\n" + app + "\\Alpha\n    Inner    REG_MULTI_SZ    a\\0b\n\n" + app + "\\Alpha\\Deep\n\n"
-             + app + "\\beta\n\n",
+        {"key",
+         {"query", "hkcu\\software\\fernhollow\\quillbrook"},
+         0,
+         app + "\n" + appValues + app + "\\Alpha\n" + app + "\\beta\n",
          ""},
-        {"one value", {"query", "HKCU\\Software\\Fernhollow\\Quillbrook", "/v", "count"}, 0,
-         app + "\n    Count    REG_DWORD    0x2a\n", ""},
-        {"default value", {"query", "HKCU\\Software\\Fernhollow\\Quillbrook", "/ve"}, 0,
-         app + "\n    (Default)    REG_SZ    Default text\n", ""},
-        {"value searched in the tree", {"query", "HKCU\\Software\\Fernhollow", "/v", "Inner", "/s"}, 0,
-         app + "\\Alpha\n    Inner    REG_MULTI_SZ    a\\0b\n\n", ""},
+        {"tree",
+         {"query", "HKCU\\Software\\Fernhollow\\Quillbrook", "/s"},
+         0,
+         app + "\n" + appValues + "\n" + app + "\\Alpha\n    Inner    REG_MULTI_SZ    a\\0b\n\n" + app
+             + "\\Alpha\\Deep\n\n" + app + "\\beta\n\n",
+         ""},
+        {"one value",
+         {"query", "HKCU\\Software\\Fernhollow\\Quillbrook", "/v", "count"},
+         0,
+         app + "\n    Count    REG_DWORD    0x2a\n",
+         ""},
+        {"default value",
+         {"query", "HKCU\\Software\\Fernhollow\\Quillbrook", "/ve"},
+         0,
+         app + "\n    (Default)    REG_SZ    Default text\n",
+         ""},
+        {"value searched in the tree",
+         {"query", "HKCU\\Software\\Fernhollow", "/v", "Inner", "/s"},
+         0,
+         app + "\\Alpha\n    Inner    REG_MULTI_SZ    a\\0b\n\n",
+         ""},
         {"missing value", {"query", "HKCU\\Software\\Fernhollow\\Quillbrook", "/v", "Nope"}, 1, "", missing},
         {"value missing from the tree", {"query", "HKCU\\Software", "/v", "Nope", "/s"}, 1, "", missing},
         {"missing key", {"query", "HKCU\\Software\\Nope"}, 1, "", missing},

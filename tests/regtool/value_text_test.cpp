@@ -10,12 +10,21 @@ using namespace std::string_literals;
 TEST(RegValueText, NamesEveryType)
 {
     const std::pair<RegistryType, const char*> cases[] = {
-        {REG_NONE, "REG_NONE"}, {REG_SZ, "REG_SZ"}, {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
-        {REG_BINARY, "REG_BINARY"}, {REG_DWORD, "REG_DWORD"}, {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
-        {REG_LINK, "REG_LINK"}, {REG_MULTI_SZ, "REG_MULTI_SZ"}, {REG_RESOURCE_LIST, "REG_RESOURCE_LIST"},
+        {REG_NONE, "REG_NONE"},
+        {REG_SZ, "REG_SZ"},
+        {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
+        {REG_BINARY, "REG_BINARY"},
+        {REG_DWORD, "REG_DWORD"},
+        {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
+        {REG_LINK, "REG_LINK"},
+        {REG_MULTI_SZ, "REG_MULTI_SZ"},
+        {REG_RESOURCE_LIST, "REG_RESOURCE_LIST"},
         {REG_FULL_RESOURCE_DESCRIPTOR, "REG_FULL_RESOURCE_DESCRIPTOR"},
-        {REG_RESOURCE_REQUIREMENTS_LIST, "REG_RESOURCE_REQUIREMENTS_LIST"}, {REG_QWORD, "REG_QWORD"},
-        {12, "REG_0xc"}, {0x1234, "REG_0x1234"}, {0xFFFFFFFF, "REG_0xffffffff"},
+        {REG_RESOURCE_REQUIREMENTS_LIST, "REG_RESOURCE_REQUIREMENTS_LIST"},
+        {REG_QWORD, "REG_QWORD"},
+        {12, "REG_0xc"},
+        {0x1234, "REG_0x1234"},
+        {0xFFFFFFFF, "REG_0xffffffff"},
     };
     for (const auto& [type, name] : cases)
         EXPECT_EQ(registryTypeName(type), name) << "type " << type;

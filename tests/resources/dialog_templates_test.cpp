@@ -45,8 +45,7 @@ TEST(DialogTemplates, EveryIdPresentOnce)
     const std::pair<unsigned, std::vector<int>> cases[] = {
         {102, {201, 202, 203, 204, 206, 205, 2}},
         {103, {209, 210, 211, 212, 213, 217, 214, 218, 216, 215, 224, 219, 220, 221, 1, 2}},
-        {104, {203, 204, 205, 206, 225, 213, 218, 215, 216, 214, 207, 208, 209, 210, 211, 212, 1,
-               2}},
+        {104, {203, 204, 205, 206, 225, 213, 218, 215, 216, 214, 207, 208, 209, 210, 211, 212, 1, 2}},
         {202, {1, 227}},
         {203, {225}},
         {204, {225}},
@@ -79,17 +78,33 @@ TEST(DialogTemplates, ControlsCarryTheirKindTextsAndRectangles)
         {102, 201, ControlKind::ReportListView, u"", u"", {7, 30, 227, 113}},
         {102, 205, ControlKind::Button, u"&Options...", u"オプション(&O)...", {238, 110, 50, 14}},
         {102, 2, ControlKind::Button, u"Close", u"閉じる", {238, 127, 50, 16}},
-        {103, 214, ControlKind::AutoCheckBox, u"Enable \"&Open File...\" menu item.",
-         u"「ファイルを開く(&O)」機能を使用する", {7, 91, 118, 10}},
-        {103, 216, ControlKind::Static, u"&Extensions for filter of the dialog(split with ';'):",
-         u"ダイアログで表示する拡張子( ; 区切り):", {10, 113, 166, 8}},
+        {103,
+         214,
+         ControlKind::AutoCheckBox,
+         u"Enable \"&Open File...\" menu item.",
+         u"「ファイルを開く(&O)」機能を使用する",
+         {7, 91, 118, 10}},
+        {103,
+         216,
+         ControlKind::Static,
+         u"&Extensions for filter of the dialog(split with ';'):",
+         u"ダイアログで表示する拡張子( ; 区切り):",
+         {10, 113, 166, 8}},
         {103, 1, ControlKind::DefaultButton, u"OK", u"OK", {72, 187, 50, 16}},
         {104, 225, ControlKind::DropDownList, u"", u"", {14, 108, 121, 57}},
-        {104, 214, ControlKind::AutoCheckBox, u"&Always choose a temporary file.",
-         u"常にテンプレートファイルを選択する(&A)", {20, 152, 141, 10}},
+        {104,
+         214,
+         ControlKind::AutoCheckBox,
+         u"&Always choose a temporary file.",
+         u"常にテンプレートファイルを選択する(&A)",
+         {20, 152, 141, 10}},
         {104, 2, ControlKind::Button, u"Cancel", u"キャンセル", {142, 267, 50, 16}},
-        {202, 227, ControlKind::HyperlinkStatic, u"https://www.example.com/",
-         u"https://www.example.com/", {5, 51, 153, 8}},
+        {202,
+         227,
+         ControlKind::HyperlinkStatic,
+         u"https://www.example.com/",
+         u"https://www.example.com/",
+         {5, 51, 153, 8}},
         {204, 225, ControlKind::DropDownList, u"", u"", {130, 4, 159, 100}},
     };
     for (const ControlCase& c : cases) {
@@ -106,8 +121,7 @@ TEST(DialogTemplates, ControlsCarryTheirKindTextsAndRectangles)
 TEST(DialogTemplates, StaticsWithoutIdKeepTheirTexts)
 {
     const DialogTemplate& items = *dialogTemplate(102);
-    EXPECT_TRUE(items.controls[0].japanese ==
-                u"TEXTAREAで右クリックしたときに追加される編集メニュー(&L):");
+    EXPECT_TRUE(items.controls[0].japanese == u"TEXTAREAで右クリックしたときに追加される編集メニュー(&L):");
     const DialogTemplate& item = *dialogTemplate(104);
     EXPECT_TRUE(item.controls[0].english == u"Basic");
     EXPECT_EQ(item.controls[0].kind, ControlKind::GroupBox);
@@ -121,8 +135,7 @@ TEST(DialogTemplates, StylesThatMatter)
     const DialogTemplate& item = *dialogTemplate(104);
     for (const ControlTemplate& control : item.controls) {
         SCOPED_TRACE(control.id);
-        const bool passive =
-            control.kind == ControlKind::Static || control.kind == ControlKind::GroupBox;
+        const bool passive = control.kind == ControlKind::Static || control.kind == ControlKind::GroupBox;
         EXPECT_EQ(control.has(control_style::TabStop), !passive);
         EXPECT_EQ(control.has(control_style::HorizontalScroll), control.kind == ControlKind::Edit);
     }
@@ -133,16 +146,12 @@ TEST(DialogTemplates, JapaneseRectanglesStretchVertically)
 {
     const DialogTemplate& item = *dialogTemplate(104);
     // 267 * 299 / 290 = 275.3, 283 * 299 / 290 = 291.8.
-    EXPECT_EQ(item.rect(*item.control(1), ResourceLanguage::Japanese),
-              (DialogRect{86, 275, 50, 17}));
-    EXPECT_EQ(item.rect(*item.control(1), ResourceLanguage::English),
-              (DialogRect{86, 267, 50, 16}));
+    EXPECT_EQ(item.rect(*item.control(1), ResourceLanguage::Japanese), (DialogRect{86, 275, 50, 17}));
+    EXPECT_EQ(item.rect(*item.control(1), ResourceLanguage::English), (DialogRect{86, 267, 50, 16}));
     const DialogTemplate& items = *dialogTemplate(102);
-    EXPECT_EQ(items.rect(*items.control(201), ResourceLanguage::Japanese),
-              (DialogRect{7, 31, 227, 118}));
+    EXPECT_EQ(items.rect(*items.control(201), ResourceLanguage::Japanese), (DialogRect{7, 31, 227, 118}));
     const DialogTemplate& child = *dialogTemplate(203);
-    EXPECT_EQ(child.rect(*child.control(225), ResourceLanguage::Japanese),
-              child.control(225)->rect);
+    EXPECT_EQ(child.rect(*child.control(225), ResourceLanguage::Japanese), child.control(225)->rect);
     // Every Japanese control stays inside its taller dialog.
     for (const DialogTemplate& t : dialogTemplates())
         for (const ControlTemplate& control : t.controls) {

@@ -36,8 +36,12 @@ TEST(StringTable, LanguageFollowsTheFirstSetMessageVariable)
     const Case cases[] = {
         {"nothing set", {}, ResourceLanguage::English},
         {"LANG ja", {{"LANG", "ja_JP.UTF-8"}}, ResourceLanguage::Japanese},
-        {"LC_MESSAGES before LANG", {{"LANG", "ja_JP.UTF-8"}, {"LC_MESSAGES", "en_US.UTF-8"}}, ResourceLanguage::English},
-        {"LC_ALL before LC_MESSAGES", {{"LC_MESSAGES", "en_US.UTF-8"}, {"LC_ALL", "ja_JP.eucJP"}}, ResourceLanguage::Japanese},
+        {"LC_MESSAGES before LANG",
+         {{"LANG", "ja_JP.UTF-8"}, {"LC_MESSAGES", "en_US.UTF-8"}},
+         ResourceLanguage::English},
+        {"LC_ALL before LC_MESSAGES",
+         {{"LC_MESSAGES", "en_US.UTF-8"}, {"LC_ALL", "ja_JP.eucJP"}},
+         ResourceLanguage::Japanese},
         {"LANGUAGE first", {{"LC_ALL", "ja_JP.UTF-8"}, {"LANGUAGE", "de:ja"}}, ResourceLanguage::English},
         {"LANGUAGE list starting with ja", {{"LANGUAGE", "ja:en"}}, ResourceLanguage::Japanese},
         {"an empty variable is skipped", {{"LANGUAGE", ""}, {"LANG", "ja_JP"}}, ResourceLanguage::Japanese},
@@ -70,13 +74,17 @@ TEST(StringTable, ExactTexts)
     };
     const Case cases[] = {
         {107, u"&Edit with editor", u"エディタで編集する(&E)"},
-        {112, u"Are you sure you want to delete the menu item \"%s\"?", u"メニュー項目「%s」を削除します。\nよろしいですか？"},
+        {112, u"Are you sure you want to delete the menu item \"%s\"?",
+         u"メニュー項目「%s」を削除します。\nよろしいですか？"},
         {117, u"Executable Files (*.exe)|*.exe|All Files|*.*||", u"実行ファイル (*.exe)|*.exe|すべてのファイル|*.*||"},
         {122, u"%04d%02d%02d%02d%02d%02d%03d", u"%04d%02d%02d%02d%02d%02d%03d"},
         {141, u"This function is avalable on a text editing box.", u"この機能はテキスト編集エリアでのみ使用できます"},
         {149, u"Default(ANSI)", u"標準(日本語 Shift JIS)"},
-        {154, u"Scripts folder has been changed.\nAre you sure you want to move contents of the old scripts folder to new place?",
-         u"スクリプトフォルダが変更されました。\n以前のスクリプトフォルダの内容を新しいスクリプトフォルダに移動しますか？"},
+        {154,
+         u"Scripts folder has been changed.\nAre you sure you want to move contents of the old scripts folder to new "
+         u"place?",
+         u"スクリプトフォルダが変更されました。\n以前のスクリプトフォルダの内容を新しいスクリプトフォルダに移動しますか"
+         u"？"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(resourceText(c.id, ResourceLanguage::English), c.english) << c.id;

@@ -43,9 +43,9 @@ TEST_F(ServerOnBus, ALaterClientIsServedByTheSameProcessAfterTheFirstReleasedEve
     const auto created = bus::activate(first, QStringLiteral("Quillbrook.Service"));
     ASSERT_EQ(created.result, S_OK);
     const auto pid = serverPid();
-    const QDBusMessage release = first.call(QDBusMessage::createMethodCall(
-        created.object.service, created.object.path.path(), QString::fromLatin1(bus::kDispatchInterface),
-        QStringLiteral("Release")));
+    const QDBusMessage release = first.call(
+        QDBusMessage::createMethodCall(created.object.service, created.object.path.path(),
+                                       QString::fromLatin1(bus::kDispatchInterface), QStringLiteral("Release")));
     ASSERT_EQ(release.type(), QDBusMessage::ReplyMessage) << release.errorMessage().toStdString();
     bus().disconnect(QStringLiteral("first"));
 
@@ -75,7 +75,7 @@ TEST_F(ServerOnBus, TheServerHasTheBusesEnvironmentWhoeverStartsIt)
 
 struct FailureCase {
     const char* name;
-    const char* localServer;  // nullptr: the class has no LocalServer32 key
+    const char* localServer; // nullptr: the class has no LocalServer32 key
     HRESULT expected;
 
     friend void PrintTo(const FailureCase& c, std::ostream* out)
@@ -100,13 +100,15 @@ TEST_P(ActivationFailure, GivesTheBrokersResult)
     EXPECT_TRUE(activation.object.isNull());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ActivationFailure, ::testing::Values(
-    FailureCase{"Unknown.Class", "/bin/true", CO_E_CLASSSTRING},
-    FailureCase{"Test.Class", nullptr, REGDB_E_CLASSNOTREG},
-    FailureCase{"Test.Class", "/nonexistent/quillbrook", bus::CO_E_SERVER_EXEC_FAILURE},
-    // A program that ends without ever owning the name is not waited for until the deadline.
-    FailureCase{"Test.Class", "/bin/true", bus::CO_E_SERVER_EXEC_FAILURE},
-    FailureCase{"{0B5C1A3E-27D4-4F8B-9A61-3C2E8D7F4A10}", "/bin/false", bus::CO_E_SERVER_EXEC_FAILURE}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ActivationFailure,
+    ::testing::Values(FailureCase{"Unknown.Class", "/bin/true", CO_E_CLASSSTRING},
+                      FailureCase{"Test.Class", nullptr, REGDB_E_CLASSNOTREG},
+                      FailureCase{"Test.Class", "/nonexistent/quillbrook", bus::CO_E_SERVER_EXEC_FAILURE},
+                      // A program that ends without ever owning the name is not waited for until the deadline.
+                      FailureCase{"Test.Class", "/bin/true", bus::CO_E_SERVER_EXEC_FAILURE},
+                      FailureCase{"{0B5C1A3E-27D4-4F8B-9A61-3C2E8D7F4A10}", "/bin/false",
+                                  bus::CO_E_SERVER_EXEC_FAILURE}));
 
 } // namespace
 } // namespace quillbrook::testing

@@ -62,7 +62,8 @@ protected:
     // server calls back before it answers. An invalid message when no reply came in time.
     QDBusMessage callService(const QString& interface, const QString& member, const QVariantList& arguments)
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(service_.service, service_.path.path(), interface, member);
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(service_.service, service_.path.path(), interface, member);
         message.setArguments(arguments);
         const QDBusPendingCall pending = bridge_.asyncCall(message);
         if (!runEventLoopUntil([&] { return pending.isFinished(); }))
@@ -72,15 +73,16 @@ protected:
 
     void setProperty(const char* name, const QVariant& value)
     {
-        const QDBusMessage reply = callService(kPropertiesInterface, QStringLiteral("Set"),
-                                               {kServiceInterface, QString::fromLatin1(name), QVariant::fromValue(QDBusVariant(value))});
+        const QDBusMessage reply =
+            callService(kPropertiesInterface, QStringLiteral("Set"),
+                        {kServiceInterface, QString::fromLatin1(name), QVariant::fromValue(QDBusVariant(value))});
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << ": " << reply.errorMessage().toStdString();
     }
 
     std::optional<int> active()
     {
-        const QDBusMessage reply = callService(kPropertiesInterface, QStringLiteral("Get"),
-                                               {kServiceInterface, QStringLiteral("Active")});
+        const QDBusMessage reply =
+            callService(kPropertiesInterface, QStringLiteral("Get"), {kServiceInterface, QStringLiteral("Active")});
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1)
             return std::nullopt;
         const QVariant value = qvariant_cast<QDBusVariant>(reply.arguments().at(0)).variant();
@@ -126,7 +128,8 @@ TEST_F(CrossProcessSession, RegisterEditsAServedTextBoxUntilThePageUnloads)
     setProperty("CodePage", 65001);
 
     const auto page = TestPage::create(utf8("Report"), utf8("http://example.test/report.html"));
-    const auto box = page->addTextArea(utf8("body"), page->addForm(utf8("reply")), utf8("first line\r\nsecond \xC3\xA9"));
+    const auto box =
+        page->addTextArea(utf8("body"), page->addForm(utf8("reply")), utf8("first line\r\nsecond \xC3\xA9"));
     ServedPage served(page_, page);
 
     const QDBusMessage registered = callService(kServiceInterface, QStringLiteral("Register"),
@@ -143,7 +146,8 @@ TEST_F(CrossProcessSession, RegisterEditsAServedTextBoxUntilThePageUnloads)
     ASSERT_TRUE(runEventLoopUntil([&] {
         const auto lines = editor_.loggedLines();
         return !lines.empty() && lines.back() == file.string();
-    })) << "the editor did not start on " << file;
+    })) << "the editor did not start on "
+        << file;
     EXPECT_EQ(editor_.loggedLines().front(), "--control");
 
     editor_.renameOver("edited \xC3\xBC\n");

@@ -22,8 +22,7 @@ public:
     explicit EmbeddedServer(const std::string& program)
         : nothing_(open("/dev/null", O_RDWR | O_CLOEXEC)),
           process_({program, "-Embedding"}, {{0, nothing_.get()}, {1, nothing_.get()}})
-    {
-    }
+    {}
 
     TestChildProcess& process() { return process_; }
 
@@ -74,8 +73,8 @@ TEST_F(ServerOnBus, AServerTheBusStartsRegistersItsClassesForAnAccountWithoutThe
         ASSERT_EQ(classesRoot.deleteTree(key), ERROR_SUCCESS) << key;
     ASSERT_EQ(dumpTree(HiveRoot::ClassesRoot), std::vector<std::string>{""});
 
-    const bus::Activation service = bus::activate(connectClient(QStringLiteral("client")),
-                                                  QStringLiteral("Quillbrook.Service"));
+    const bus::Activation service =
+        bus::activate(connectClient(QStringLiteral("client")), QStringLiteral("Quillbrook.Service"));
     EXPECT_EQ(service.result, S_OK);
     EXPECT_EQ(dumpTree(HiveRoot::ClassesRoot), registered);
 }
@@ -88,9 +87,9 @@ TEST_F(ServerOnBus, TwoClientsAtOnceAreServedByOneServer)
     std::vector<OwnedFd> outputs;
     for (int client = 0; client < 2; ++client) {
         outputs.emplace_back(open(output(client).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-        clients.push_back(std::make_unique<TestChildProcess>(
-            std::vector<std::string>{QUILLBROOK_TEST_ACTIVATE, "Quillbrook.Service"},
-            std::vector<std::pair<int, int>>{{1, outputs.back().get()}}));
+        clients.push_back(
+            std::make_unique<TestChildProcess>(std::vector<std::string>{QUILLBROOK_TEST_ACTIVATE, "Quillbrook.Service"},
+                                               std::vector<std::pair<int, int>>{{1, outputs.back().get()}}));
     }
     for (auto& client : clients) {
         const auto status = client->waitForExit(20s);

@@ -187,7 +187,8 @@ protected:
     std::string exportedClasses()
     {
         const auto file = home_.root() / "classes.reg";
-        const auto run = testing::runProgram({QUILLBROOK_REG_PROGRAM, "export", "HKCR", file.string(), "/y"}, home_.root());
+        const auto run =
+            testing::runProgram({QUILLBROOK_REG_PROGRAM, "export", "HKCR", file.string(), "/y"}, home_.root());
         EXPECT_EQ(run.status, 0) << run.err;
         return testing::readWholeFile(file);
     }
@@ -200,11 +201,10 @@ TEST_F(QuillbrookProgram, RegServerWritesExactlyTheRegistrationData)
 {
     const auto run = quillbrook("/RegServer");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(exportedClasses(),
-              replaced(kRegisteredClasses,
-                       {{"<PROGRAM>", program_},
-                        {"<FOLDER>", std::filesystem::path(program_).parent_path().string()},
-                        {"<TYPELIB>", (home_.root() / "data/quillbrook/Quillbrook.tlb").string()}}));
+    EXPECT_EQ(exportedClasses(), replaced(kRegisteredClasses,
+                                          {{"<PROGRAM>", program_},
+                                           {"<FOLDER>", std::filesystem::path(program_).parent_path().string()},
+                                           {"<TYPELIB>", (home_.root() / "data/quillbrook/Quillbrook.tlb").string()}}));
     EXPECT_TRUE(std::filesystem::exists(home_.root() / "data/dbus-1/services/org.fernhollow.Quillbrook.service"));
 }
 

@@ -126,10 +126,11 @@ TEST_P(ActivationFileText, NamesTheProgramWithItsEmbeddingSwitch)
               std::string("[D-BUS Service]\nName=org.fernhollow.Quillbrook\nExec=") + GetParam().execLine + "\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ActivationFileText, ::testing::Values(
-    ExecCase{"/usr/bin/quillbrook", R"("/usr/bin/quillbrook" -Embedding)"},
-    ExecCase{"/opt/my apps/quillbrook", R"("/opt/my apps/quillbrook" -Embedding)"},
-    ExecCase{R"(/opt/a"b\c$d`e/quillbrook)", R"("/opt/a\"b\\c\$d\`e/quillbrook" -Embedding)"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ActivationFileText,
+    ::testing::Values(ExecCase{"/usr/bin/quillbrook", R"("/usr/bin/quillbrook" -Embedding)"},
+                      ExecCase{"/opt/my apps/quillbrook", R"("/opt/my apps/quillbrook" -Embedding)"},
+                      ExecCase{R"(/opt/a"b\c$d`e/quillbrook)", R"("/opt/a\"b\\c\$d\`e/quillbrook" -Embedding)"}));
 
 TEST(ActivationFilePath, LiesInTheUsersBusServicesFolder)
 {

@@ -61,8 +61,8 @@ private:
 
 std::unique_ptr<ShutdownMonitor> monitorWith(MonitorProbe& probe, ShutdownMonitor::IdleTimeout timeout)
 {
-    return std::make_unique<ShutdownMonitor>(timeout, [&probe] { return probe.lockCount(); },
-                                             [&probe] { probe.postQuit(); });
+    return std::make_unique<ShutdownMonitor>(
+        timeout, [&probe] { return probe.lockCount(); }, [&probe] { probe.postQuit(); });
 }
 
 TEST(ShutdownMonitor, QuitsOnceIdleForTheTimeoutWithNoLocks)

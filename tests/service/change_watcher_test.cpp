@@ -39,8 +39,7 @@ class NotifiedService final : public CService {
 public:
     NotifiedService(std::string name, NotificationLog& log, std::function<void()> onNotified = {})
         : name_(std::move(name)), log_(log), onNotified_(std::move(onNotified))
-    {
-    }
+    {}
 
     HRESULT OnChangeNotification() override
     {
@@ -76,7 +75,8 @@ protected:
         auto finished = std::make_shared<bool>(false);
         worker_ = std::thread([this, finished] {
             EXPECT_EQ(notifier_.NotifyAll(stop_), S_OK);
-            QMetaObject::invokeMethod(&testApplication(), [finished] { *finished = true; }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &testApplication(), [finished] { *finished = true; }, Qt::QueuedConnection);
         });
         EXPECT_TRUE(runEventLoopUntil([&] { return *finished; }));
         if (worker_.joinable())
@@ -200,14 +200,15 @@ TEST_P(ChangeWatcherSaveTest, EverySaveOfAFileInTheFolderNotifies)
 
 INSTANTIATE_TEST_SUITE_P(
     ChangeWatcherSaves, ChangeWatcherSaveTest,
-    ::testing::Values(
-        SaveKind{"Write", [](const fs::path& file, const fs::path&) { write(file, "!"); }},
-        SaveKind{"NewTime", [](const fs::path& file, const fs::path&) { utimensat(AT_FDCWD, file.c_str(), nullptr, 0); }},
-        SaveKind{"RenameOver", [](const fs::path& file, const fs::path& elsewhere) { renameInto(file, elsewhere); }},
-        SaveKind{"RenameIn",
-                 [](const fs::path& file, const fs::path& elsewhere) {
-                     renameInto(file.parent_path() / "other.txt", elsewhere);
-                 }}),
+    ::testing::Values(SaveKind{"Write", [](const fs::path& file, const fs::path&) { write(file, "!"); }},
+                      SaveKind{"NewTime", [](const fs::path& file,
+                                             const fs::path&) { utimensat(AT_FDCWD, file.c_str(), nullptr, 0); }},
+                      SaveKind{"RenameOver",
+                               [](const fs::path& file, const fs::path& elsewhere) { renameInto(file, elsewhere); }},
+                      SaveKind{"RenameIn",
+                               [](const fs::path& file, const fs::path& elsewhere) {
+                                   renameInto(file.parent_path() / "other.txt", elsewhere);
+                               }}),
     [](const ::testing::TestParamInfo<SaveKind>& kind) { return std::string(kind.param.name); });
 
 TEST_F(ChangeWatcherTest, AServiceAddedAfterTheLastChangeIsNotifiedFromTheNextOne)

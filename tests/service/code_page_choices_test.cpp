@@ -38,7 +38,8 @@ TEST(CodePageChoices, JapaneseTexts)
     setMessageLocale(home, "ja_JP.UTF-8");
     const EncodingList list = fillEncodingList(code_page::Default);
     ASSERT_EQ(list.items.size(), 3u);
-    EXPECT_EQ(list.items[0].text, QString::fromUtf8("\xE6\xA8\x99\xE6\xBA\x96(\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E Shift JIS)"));
+    EXPECT_EQ(list.items[0].text,
+              QString::fromUtf8("\xE6\xA8\x99\xE6\xBA\x96(\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E Shift JIS)"));
     EXPECT_EQ(list.items[1].text, QStringLiteral("Unicode"));
     EXPECT_EQ(list.items[2].text, QStringLiteral("UTF-8"));
 }

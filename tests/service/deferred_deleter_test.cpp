@@ -20,10 +20,7 @@ namespace fs = std::filesystem;
 // A job on a real file whose editor "ends" when the test says so.
 class DeferredDeleterTest : public ::testing::Test {
 protected:
-    DeferredDeleterTest()
-    {
-        std::ofstream(file_) << "last text";
-    }
+    DeferredDeleterTest() { std::ofstream(file_) << "last text"; }
 
     DeferredDeleter::Job job(std::chrono::milliseconds delay)
     {
@@ -79,7 +76,7 @@ TEST_F(DeferredDeleterTest, AfterTheEditorsEndTheFileIsBackedUpAndDeleted)
     std::ofstream(backup_) << "an older backup";
     DeferredDeleter deleter;
     ASSERT_EQ(deleter.Start(job(0ms)), S_OK);
-    EXPECT_FALSE(finishedEvent_.waitFor(50ms));  // waits for the editor
+    EXPECT_FALSE(finishedEvent_.waitFor(50ms)); // waits for the editor
     EXPECT_TRUE(fs::exists(file_));
     editorEnded_.set();
     ASSERT_TRUE(finishedEvent_.waitFor(5000ms));

@@ -153,8 +153,7 @@ TEST(EncodingProcessCharset, AsciiLocaleReplacesWhatItCannotHold)
     ASSERT_TRUE(locale.ok());
     for (const std::int32_t codePage : ProcessCharsetCodePages) {
         EXPECT_EQ(hexBytes(textToBytes(units({0x61, 0x30E1, 0x62}), codePage)), hexBytes("a?b")) << codePage;
-        EXPECT_EQ(hexUnits(bytesToText(bytes({0x61, 0xE9}), codePage)), hexUnits(units({0x61, 0xFFFD})))
-            << codePage;
+        EXPECT_EQ(hexUnits(bytesToText(bytes({0x61, 0xE9}), codePage)), hexUnits(units({0x61, 0xFFFD}))) << codePage;
     }
 }
 
@@ -162,8 +161,8 @@ TEST(EncodingProcessCharset, AsciiLocaleReplacesWhatItCannotHold)
 // pairs, a byte-order mark character, in runs of every length.
 QString mixedText(std::uint32_t seed, qsizetype length)
 {
-    static const char16_t palette[] = {0x41, 0x7A, 0x20, 0x0D, 0x0A, 0x7F, 0xE9, 0xDF, 0x80, 0x7FF,
-                                       0x800, 0x3042, 0x65E5, 0xFEFF, 0xFFFF, 0xFFFD};
+    static const char16_t palette[] = {0x41, 0x7A,  0x20,  0x0D,   0x0A,   0x7F,   0xE9,   0xDF,
+                                       0x80, 0x7FF, 0x800, 0x3042, 0x65E5, 0xFEFF, 0xFFFF, 0xFFFD};
     std::mt19937 random(seed);
     QString text;
     while (text.size() < length) {
@@ -185,7 +184,8 @@ TEST(EncodingRoundTrip, OwnEncodingsGiveBackEveryUnit)
         const QString text = mixedText(seed, seed * 37);
         for (const std::int32_t codePage : {Utf16, Utf8}) {
             const QByteArray file = textToBytes(text, codePage);
-            const QString back = bytesToText(std::string_view(file.constData(), static_cast<size_t>(file.size())), codePage);
+            const QString back =
+                bytesToText(std::string_view(file.constData(), static_cast<size_t>(file.size())), codePage);
             EXPECT_EQ(hexUnits(back), hexUnits(text)) << "seed " << seed << ", code page " << codePage;
         }
     }
@@ -202,7 +202,8 @@ TEST(EncodingRoundTrip, Utf16StopsAtAZeroUnitInEveryBlockPosition)
         const QString back = bytesToText(std::string_view(file.constData(), static_cast<size_t>(file.size())), Utf16);
         EXPECT_EQ(hexUnits(back), hexUnits(text.left(zeroAt))) << "zero at " << zeroAt;
         // Without its last byte the file has an odd length: the zero still ends the text.
-        const QString odd = bytesToText(std::string_view(file.constData(), static_cast<size_t>(file.size() - 1)), Utf16);
+        const QString odd =
+            bytesToText(std::string_view(file.constData(), static_cast<size_t>(file.size() - 1)), Utf16);
         EXPECT_EQ(hexUnits(odd), hexUnits(text.left(zeroAt))) << "odd length, zero at " << zeroAt;
     }
 }

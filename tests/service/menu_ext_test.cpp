@@ -18,7 +18,7 @@ struct BooleanProperty {
     const char* name;
     HRESULT (CService::*put)(VARIANT_BOOL);
     HRESULT (CService::*get)(VARIANT_BOOL*);
-    std::optional<VARIANT_BOOL> value;  // nothing: the fresh object's value is saved
+    std::optional<VARIANT_BOOL> value; // nothing: the fresh object's value is saved
     VARIANT_BOOL loaded;
 };
 
@@ -28,17 +28,21 @@ TEST_F(MenuExtTest, SaveAndLoadRestoreEverySetting)
         {"EditorName", &CService::put_EditorName, &CService::get_EditorName, QStringLiteral("gedit")},
         {"EditorProgramFile", &CService::put_EditorProgramFile, &CService::get_EditorProgramFile,
          QStringLiteral("/usr/bin/gedit")},
-        {"CommandLine", &CService::put_CommandLine, &CService::get_CommandLine, QStringLiteral("--wait \"%filepath%\"")},
+        {"CommandLine", &CService::put_CommandLine, &CService::get_CommandLine,
+         QStringLiteral("--wait \"%filepath%\"")},
         {"Extension", &CService::put_Extension, &CService::get_Extension, QStringLiteral("md")},
-        {"CarbonCopyFile", &CService::put_CarbonCopyFile, &CService::get_CarbonCopyFile, QStringLiteral("/tmp/copy.txt")},
+        {"CarbonCopyFile", &CService::put_CarbonCopyFile, &CService::get_CarbonCopyFile,
+         QStringLiteral("/tmp/copy.txt")},
         {"TemplateFile", &CService::put_TemplateFile, &CService::get_TemplateFile, QStringLiteral("/tmp/template.md")},
     };
     const BooleanProperty booleans[] = {
         {"Unicode", &CService::put_Unicode, &CService::get_Unicode, VARIANT_TRUE, VARIANT_TRUE},
         {"CloseAtSaving", &CService::put_CloseAtSaving, &CService::get_CloseAtSaving, 5, 5},
         {"CarbonCopy", &CService::put_CarbonCopy, &CService::get_CarbonCopy, VARIANT_TRUE, VARIANT_TRUE},
-        {"DeleteTemporaryFile", &CService::put_DeleteTemporaryFile, &CService::get_DeleteTemporaryFile, std::nullopt, 1},
-        {"AlwaysAskTemplate", &CService::put_AlwaysAskTemplate, &CService::get_AlwaysAskTemplate, VARIANT_TRUE, VARIANT_TRUE},
+        {"DeleteTemporaryFile", &CService::put_DeleteTemporaryFile, &CService::get_DeleteTemporaryFile, std::nullopt,
+         1},
+        {"AlwaysAskTemplate", &CService::put_AlwaysAskTemplate, &CService::get_AlwaysAskTemplate, VARIANT_TRUE,
+         VARIANT_TRUE},
         {"UseTemplateFile", &CService::put_UseTemplateFile, &CService::get_UseTemplateFile, VARIANT_TRUE, VARIANT_TRUE},
     };
     const QString label = QStringLiteral("&Edit with gedit");

@@ -71,7 +71,7 @@ TEST_F(CatalogueTest, LoadListsTheMarkedEntriesInTheHivesOrder)
     writeEntry("Open File", std::nullopt);
     writeEntry("gamma", RegistryValue{"QUILLBROOK", REG_BINARY, "\x01\x02"});
     writeEntry("delta", RegistryValue{"Quillbrook", REG_NONE, ""});
-    writeEntry("a|b", RegistryValue{"Quillbrook", REG_SZ, ""});  // not a label that can be stored
+    writeEntry("a|b", RegistryValue{"Quillbrook", REG_SZ, ""}); // not a label that can be stored
 
     CMenuItemCatalogue unregistered;
     services_.revoke();
@@ -110,7 +110,7 @@ TEST_F(CatalogueTest, UpdateItemWritesTheNewEntryAndRemovesTheOldOne)
         const char* name;
         std::string oldLabel;
         std::string newLabel;
-        std::size_t values;  // a value of another program stays in a key that is kept
+        std::size_t values; // a value of another program stays in a key that is kept
     } cases[] = {
         {"unchanged", "Same", "Same", 18},
         {"renamed", "Before", "After", 17},

@@ -29,7 +29,8 @@ protected:
 
 TEST_F(ServicePageTest, NameFromTheBoundPage)
 {
-    auto page = TestPage::create(QStringLiteral("Report: Q1/Q2"), QStringLiteral("http://example.test/bbs/post.cgi?id=3"));
+    auto page =
+        TestPage::create(QStringLiteral("Report: Q1/Q2"), QStringLiteral("http://example.test/bbs/post.cgi?id=3"));
     auto box = page->addTextArea(QStringLiteral("body"), page->addForm(QStringLiteral("reply")));
     ASSERT_EQ(service_->bindElement(box->element()), S_OK);
     EXPECT_EQ(service_->put_Extension(QStringLiteral("txt")), S_OK);
@@ -46,7 +47,7 @@ TEST_F(ServicePageTest, TextInputsAndElementsThatAreNoTextBox)
     auto page = TestPage::create(QStringLiteral("t"), QStringLiteral("http://example.test/"));
     auto input = page->addTextInput(QStringLiteral("q"));
     ASSERT_EQ(service_->bindElement(input->element()), S_OK);
-    EXPECT_EQ(service_->MakeTemporaryFileName(), "%form%,q,12.txt");  // outside any form
+    EXPECT_EQ(service_->MakeTemporaryFileName(), "%form%,q,12.txt"); // outside any form
 
     ASSERT_EQ(service_->bindElement(page->addElement()->element()), S_OK);
     EXPECT_EQ(service_->MakeTemporaryFileName(), "%form%,%textarea%,13.txt");
@@ -57,7 +58,7 @@ TEST_F(ServicePageTest, UnreadableOrMissingTitles)
     auto page = TestPage::create(QString(), QStringLiteral("http://example.test/"));
     auto box = page->addTextArea(QStringLiteral("body"));
     ASSERT_EQ(service_->bindElement(box->element()), S_OK);
-    EXPECT_EQ(service_->MakeTemporaryFileName(), "%title%,12.txt");  // no title string
+    EXPECT_EQ(service_->MakeTemporaryFileName(), "%title%,12.txt"); // no title string
 
     page->setTitle(QString(QLatin1String("")));
     EXPECT_EQ(service_->MakeTemporaryFileName(), ",13.txt");

@@ -48,7 +48,7 @@ TEST_F(ServiceTest, FreshObjectDefaults)
         EXPECT_TRUE(value.isEmpty());
         EXPECT_FALSE(value.isNull());
     }
-    EXPECT_EQ(boolOf(&CService::get_DeleteTemporaryFile, service), 1);  // 1, not -1
+    EXPECT_EQ(boolOf(&CService::get_DeleteTemporaryFile, service), 1); // 1, not -1
     for (auto get : {&CService::get_CloseAtSaving, &CService::get_CarbonCopy, &CService::get_Active,
                      &CService::get_Unicode, &CService::get_AlwaysAskTemplate, &CService::get_UseTemplateFile})
         EXPECT_EQ(boolOf(get, service), 0);
@@ -110,17 +110,38 @@ public:
 
     HRESULT put_Label(const QString& v) override { return record("Label", CService::put_Label(v)); }
     HRESULT put_EditorName(const QString& v) override { return record("EditorName", CService::put_EditorName(v)); }
-    HRESULT put_EditorProgramFile(const QString& v) override { return record("EditorProgramFile", CService::put_EditorProgramFile(v)); }
+    HRESULT put_EditorProgramFile(const QString& v) override
+    {
+        return record("EditorProgramFile", CService::put_EditorProgramFile(v));
+    }
     HRESULT put_CommandLine(const QString& v) override { return record("CommandLine", CService::put_CommandLine(v)); }
-    HRESULT put_CarbonCopyFile(const QString& v) override { return record("CarbonCopyFile", CService::put_CarbonCopyFile(v)); }
+    HRESULT put_CarbonCopyFile(const QString& v) override
+    {
+        return record("CarbonCopyFile", CService::put_CarbonCopyFile(v));
+    }
     HRESULT put_Extension(const QString& v) override { return record("Extension", CService::put_Extension(v)); }
-    HRESULT put_TemplateFile(const QString& v) override { return record("TemplateFile", CService::put_TemplateFile(v)); }
-    HRESULT put_CloseAtSaving(VARIANT_BOOL v) override { return record("CloseAtSaving", CService::put_CloseAtSaving(v)); }
-    HRESULT put_DeleteTemporaryFile(VARIANT_BOOL v) override { return record("DeleteTemporaryFile", CService::put_DeleteTemporaryFile(v)); }
+    HRESULT put_TemplateFile(const QString& v) override
+    {
+        return record("TemplateFile", CService::put_TemplateFile(v));
+    }
+    HRESULT put_CloseAtSaving(VARIANT_BOOL v) override
+    {
+        return record("CloseAtSaving", CService::put_CloseAtSaving(v));
+    }
+    HRESULT put_DeleteTemporaryFile(VARIANT_BOOL v) override
+    {
+        return record("DeleteTemporaryFile", CService::put_DeleteTemporaryFile(v));
+    }
     HRESULT put_CarbonCopy(VARIANT_BOOL v) override { return record("CarbonCopy", CService::put_CarbonCopy(v)); }
-    HRESULT put_AlwaysAskTemplate(VARIANT_BOOL v) override { return record("AlwaysAskTemplate", CService::put_AlwaysAskTemplate(v)); }
+    HRESULT put_AlwaysAskTemplate(VARIANT_BOOL v) override
+    {
+        return record("AlwaysAskTemplate", CService::put_AlwaysAskTemplate(v));
+    }
     HRESULT put_Unicode(VARIANT_BOOL v) override { return record("Unicode", CService::put_Unicode(v)); }
-    HRESULT put_UseTemplateFile(VARIANT_BOOL v) override { return record("UseTemplateFile", CService::put_UseTemplateFile(v)); }
+    HRESULT put_UseTemplateFile(VARIANT_BOOL v) override
+    {
+        return record("UseTemplateFile", CService::put_UseTemplateFile(v));
+    }
     HRESULT put_CodePage(std::int32_t v) override { return record("CodePage", CService::put_CodePage(v)); }
 
 private:
@@ -153,9 +174,9 @@ TEST_F(ServiceTest, CopyToPutsFourteenSettingsInOrder)
     auto target = std::make_shared<RecordingService>();
     EXPECT_EQ(source->CopyTo(target), S_OK);
     const std::vector<std::string> expectedOrder = {
-        "Label",     "EditorName",    "EditorProgramFile", "CommandLine",       "CarbonCopyFile",
-        "Extension", "TemplateFile",  "CloseAtSaving",     "DeleteTemporaryFile", "CarbonCopy",
-        "AlwaysAskTemplate", "Unicode", "UseTemplateFile", "CodePage"};
+        "Label",           "EditorName",    "EditorProgramFile",   "CommandLine", "CarbonCopyFile",    "Extension",
+        "TemplateFile",    "CloseAtSaving", "DeleteTemporaryFile", "CarbonCopy",  "AlwaysAskTemplate", "Unicode",
+        "UseTemplateFile", "CodePage"};
     EXPECT_EQ(target->puts, expectedOrder);
 
     EXPECT_EQ(stringOf(&CService::get_Label, *target), QStringLiteral("Edit with gedit"));

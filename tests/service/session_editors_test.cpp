@@ -79,18 +79,50 @@ void PrintTo(const EditorRow& row, std::ostream* out)
 }
 
 const EditorRow kEditors[] = {
-    {"mousepad", "mousepad --disable-server", {"mousepad"}, false, {"ctrl+End"}, {"ctrl+s"}, {"ctrl+q"}, false,
-     Answer::Discard, {"alt+d"}},
+    {"mousepad",
+     "mousepad --disable-server",
+     {"mousepad"},
+     false,
+     {"ctrl+End"},
+     {"ctrl+s"},
+     {"ctrl+q"},
+     false,
+     Answer::Discard,
+     {"alt+d"}},
     // The test's home is private, but a system-wide vimrc could still map keys: none is read, and
     // -N keeps Vim out of the vi-compatible mode that -u NONE would otherwise choose. Its swap file
     // stays on, beside the temporary file, as users have it.
-    {"gvim", "gvim -f -N -u NONE -U NONE -i NONE", {"gvim"}, false, {"Escape", "G", "o"},
-     {"Escape", "colon", "w", "Return"}, {"Escape", "colon", "q", "Return"}, true, Answer::Save, {"Return"}},
-    {"featherpad", "featherpad --standalone", {"featherpad"}, false, {"ctrl+End"}, {"ctrl+s"}, {"ctrl+q"}, true,
-     Answer::Save, {"alt+s"}},
+    {"gvim",
+     "gvim -f -N -u NONE -U NONE -i NONE",
+     {"gvim"},
+     false,
+     {"Escape", "G", "o"},
+     {"Escape", "colon", "w", "Return"},
+     {"Escape", "colon", "q", "Return"},
+     true,
+     Answer::Save,
+     {"Return"}},
+    {"featherpad",
+     "featherpad --standalone",
+     {"featherpad"},
+     false,
+     {"ctrl+End"},
+     {"ctrl+s"},
+     {"ctrl+q"},
+     true,
+     Answer::Save,
+     {"alt+s"}},
     // nano asks whether to save the modified text, then for the file's name.
-    {"xterm_nano", "xterm -e nano", {"xterm", "nano"}, true, {"ctrl+End"}, {"ctrl+s"}, {"ctrl+x"}, true,
-     Answer::Save, {"ctrl+x", "y", "Return"}},
+    {"xterm_nano",
+     "xterm -e nano",
+     {"xterm", "nano"},
+     true,
+     {"ctrl+End"},
+     {"ctrl+s"},
+     {"ctrl+x"},
+     true,
+     Answer::Save,
+     {"ctrl+x", "y", "Return"}},
 };
 
 std::string savedText(const EditorRow& row, const std::string& typed)
@@ -270,8 +302,8 @@ protected:
     // Waits for the session's end and checks that it left nothing in the temporary folder.
     void expectSessionEndedClean(const Session& session)
     {
-        ASSERT_TRUE(testing::runEventLoopUntil([&] { return session.service->temporaryFilePath().empty(); },
-                                               kStepDeadline));
+        ASSERT_TRUE(
+            testing::runEventLoopUntil([&] { return session.service->temporaryFilePath().empty(); }, kStepDeadline));
         EXPECT_FALSE(fs::exists(session.file));
         std::vector<std::string> left;
         for (const auto& entry : fs::directory_iterator(tempFolder()))
@@ -484,8 +516,7 @@ protected:
     std::optional<std::string> startWeston()
     {
         weston_.emplace(std::vector<std::string>{"weston", "--backend=headless-backend.so", "--xwayland",
-                                                 "--socket=quillbrook-test", "--idle-time=0",
-                                                 "--log=" + log_.string()},
+                                                 "--socket=quillbrook-test", "--idle-time=0", "--log=" + log_.string()},
                         std::vector<std::pair<int, int>>{});
         std::string display;
         testing::runEventLoopUntil(

@@ -44,11 +44,11 @@ TEST_F(SessionTest, WholeSessionFromRegisterToDeletion)
     const fs::path file = service->temporaryFilePath();
     EXPECT_EQ(file, tempFolder() / "Report_ Q1_Q2,1.txt");
     EXPECT_EQ(readFile(file), "first\r\nline \xC3\xA9");
-    struct stat status{};
+    struct stat status {};
     ASSERT_EQ(stat(file.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     EXPECT_EQ(page->advisedSinkCount(), 1u);
-    EXPECT_TRUE(box->writes().empty());  // Register's own write is not read back
+    EXPECT_TRUE(box->writes().empty()); // Register's own write is not read back
 
     control().write("hello \xC3\xBC");
     ASSERT_TRUE(waitForValue(*box, utf8("hello ü")));
@@ -155,7 +155,7 @@ TEST_F(SessionTest, ContentsReadBackByCodePage)
     control().renameOver("");
     ASSERT_TRUE(waitForWrites(*box, 2));
     EXPECT_EQ(box->value(), QString(QLatin1String("")));
-    control().renameOver(std::string("a\0\0\0b\0", 6));  // the text ends at the zero unit
+    control().renameOver(std::string("a\0\0\0b\0", 6)); // the text ends at the zero unit
     ASSERT_TRUE(waitForWrites(*box, 3));
     EXPECT_EQ(box->value(), utf8("a"));
     page->close();
@@ -218,7 +218,7 @@ TEST_F(SessionTest, EditorClosedByTheUserWhileThePageStays)
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(activeOf(*service), 0);
     EXPECT_EQ(box->value(), utf8("kept"));
-    page->close();  // finds no editor to close
+    page->close(); // finds no editor to close
     EXPECT_EQ(activeOf(*service), 0);
 }
 
@@ -239,7 +239,7 @@ TEST_F(SessionTest, AnEditorThatSavesAndEndsAtOnceEndsItsSession)
     ASSERT_EQ(service->Register(box->element()), S_OK);
     EXPECT_TRUE(service->temporaryFilePath().empty()) << "the deleter did not end the session during Register";
     EXPECT_EQ(activeOf(*service), 0);
-    page->close();  // drops the service's sink, which holds the page
+    page->close(); // drops the service's sink, which holds the page
 }
 
 TEST_F(SessionTest, AnEditorThatFailsAtOnceIsReportedWithWhatItSaidAndItsFileWaitsForThePage)
@@ -248,14 +248,17 @@ TEST_F(SessionTest, AnEditorThatFailsAtOnceIsReportedWithWhatItSaidAndItsFileWai
     auto box = page->addTextArea(utf8("body"), nullptr, utf8("text"));
     auto service = std::make_shared<CService>();
     EXPECT_EQ(service->put_EditorProgramFile(utf8("/bin/sh")), S_OK);
-    EXPECT_EQ(service->put_CommandLine(utf8("-c \"echo starting >&2; echo 'cannot open display: :99' >&2; exit 3\" \"%filepath%\"")), S_OK);
+    EXPECT_EQ(service->put_CommandLine(
+                  utf8("-c \"echo starting >&2; echo 'cannot open display: :99' >&2; exit 3\" \"%filepath%\"")),
+              S_OK);
     interactions_.expectMessageBox(IDOK);
     ASSERT_EQ(service->Register(box->element()), S_OK);
     const fs::path file = service->temporaryFilePath();
     ASSERT_TRUE(testing::runEventLoopUntil([&] { return !interactions_.messageBoxes().empty(); }));
     EXPECT_EQ(interactions_.messageBoxes()[0].caption, utf8("The editor did not start"));
     const QString told = interactions_.messageBoxes()[0].text;
-    EXPECT_TRUE(told.startsWith(utf8("sh ended at once with status 3. It said: cannot open display: :99 The file stays")))
+    EXPECT_TRUE(
+        told.startsWith(utf8("sh ended at once with status 3. It said: cannot open display: :99 The file stays")))
         << told.toStdString();
     EXPECT_TRUE(fs::exists(file));
     EXPECT_EQ(activeOf(*service), 1);
@@ -274,9 +277,9 @@ TEST_F(SessionTest, EditorsSideFilesGoIntoTheRecoveryStoreWithTheFile)
     const fs::path file = service->temporaryFilePath();
     const std::string name = file.filename().string();
     // What nano, vim and Emacs leave, and a file of another session that must stay.
-    const std::vector<std::pair<std::string, std::string>> sides{
-        {name + ".save", "nano's unsaved text"}, {"." + name + ".swp", std::string("b0VIM\0swap", 10)},
-        {"#" + name + "#", "auto-saved"}};
+    const std::vector<std::pair<std::string, std::string>> sides{{name + ".save", "nano's unsaved text"},
+                                                                 {"." + name + ".swp", std::string("b0VIM\0swap", 10)},
+                                                                 {"#" + name + "#", "auto-saved"}};
     for (const auto& [side, content] : sides)
         std::ofstream(tempFolder() / side, std::ios::binary) << content;
     std::ofstream(tempFolder() / ("other" + name + "~")) << "someone else's";
@@ -393,7 +396,7 @@ TEST_F(SessionTest, AMissingTemplateIsReportedAndAskedFor)
     EXPECT_EQ(interactions_.fileDialogs()[0].options.title, utf8("Template File"));
     EXPECT_EQ(interactions_.fileDialogs()[0].options.defaultExtension, "md");
     EXPECT_EQ(interactions_.fileDialogs()[0].options.path, "/nowhere/template.md");
-    EXPECT_EQ(readFile(service->temporaryFilePath()), "text");  // cancelled: the text box's text
+    EXPECT_EQ(readFile(service->temporaryFilePath()), "text"); // cancelled: the text box's text
     page->close();
     control().exit();
     EXPECT_TRUE(waitForSessionEnd(*service));

@@ -21,8 +21,9 @@ protected:
     {
         auto service = std::make_shared<CService>();
         EXPECT_EQ(service->put_EditorProgramFile(QStringLiteral(QUILLBROOK_TEST_WINDOW)), S_OK);
-        EXPECT_EQ(service->put_CommandLine(QString::fromStdString("--no-stdin --ready-file \"" + ready_.string() +
-                                                        "\" --save-on-close \"%filepath%\" " + lastSave)), S_OK);
+        EXPECT_EQ(service->put_CommandLine(QString::fromStdString("--no-stdin --ready-file \"" + ready_.string()
+                                                                  + "\" --save-on-close \"%filepath%\" " + lastSave)),
+                  S_OK);
         return service;
     }
     bool waitForWindow()

@@ -202,8 +202,8 @@ TEST(TemporaryFileName, LongNamesGiveUpWholeCharactersOfTheFactsToFit)
         {"the title goes before the url", withUrl(utf8("http://h/" + std::string(300, 'x'))), "%title% %url%", txt,
          " http___h_" + std::string(239, 'x') + "_5.txt"},
         {"the url goes before the file name",
-         withUrl(utf8("http://h/" + std::string(200, 'x') + "/" + std::string(200, 'y') + ".html")), "%url%%file%",
-         txt, "http___h_" + std::string(40, 'x') + std::string(200, 'y') + "_5.txt"},
+         withUrl(utf8("http://h/" + std::string(200, 'x') + "/" + std::string(200, 'y') + ".html")), "%url%%file%", txt,
+         "http___h_" + std::string(40, 'x') + std::string(200, 'y') + "_5.txt"},
         {"the form goes before the text box", withFormAndTextBox(std::string(200, 'f'), std::string(300, 't')),
          "%form%%textarea%", txt, std::string(249, 't') + "_5.txt"},
     });

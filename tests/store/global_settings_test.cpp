@@ -145,7 +145,7 @@ TEST_F(GlobalSettingsTest, NextSessionIdPersistsAndWraps)
 
 TEST_F(GlobalSettingsTest, UnusableHiveLeavesDefaultsInMemory)
 {
-    home_.setEnvironment("QUILLBROOK_HIVE", (home_.root() / "home").string());  // a folder, not a file
+    home_.setEnvironment("QUILLBROOK_HIVE", (home_.root() / "home").string()); // a folder, not a file
     GlobalSettings settings;
     EXPECT_EQ(settings.Load(std::string()), S_OK);
     EXPECT_EQ(settings.DefaultLabel, "&Edit with editor");

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 constexpr WindowId kOptionsDialog = 0x2a00007;
 const QString kCaption = QStringLiteral("Scripts Folder");
 
-using FolderContents = std::map<std::string, std::string>;  // relative path → file content
+using FolderContents = std::map<std::string, std::string>; // relative path → file content
 
 void writeFiles(const fs::path& folder, const FolderContents& files)
 {
@@ -80,12 +80,15 @@ TEST_F(ScriptsFolderCatalogueTest, YesMovesTheEntriesIntoAnExistingTargetAndEmpt
     const fs::path target = home_.root() / "existing";
     writeFiles(target, {{"Edit.htm", "stale"}, {"keep.txt", "keep"}, {"notes/other.txt", "other"}});
     interactions_.expectMessageBox(IDYES);
-    move(target.string() + "/");  // a trailing '/' does not hide the existing folder
+    move(target.string() + "/"); // a trailing '/' does not hide the existing folder
     expectQuestionAsked();
     EXPECT_TRUE(fs::is_directory(old_));
     EXPECT_TRUE(fs::is_empty(old_));
-    const FolderContents merged{{"Edit.htm", "edit"},           {"Copy.htm", "copy"},           {"keep.txt", "keep"},
-                                {"notes/read me.txt", "notes"}, {"notes/other.txt", "other"}};
+    const FolderContents merged{{"Edit.htm", "edit"},
+                                {"Copy.htm", "copy"},
+                                {"keep.txt", "keep"},
+                                {"notes/read me.txt", "notes"},
+                                {"notes/other.txt", "other"}};
     EXPECT_EQ(contentsOf(target), merged);
 }
 
@@ -142,7 +145,11 @@ TEST_F(ScriptsFolderCatalogueTest, MovesAcrossFileSystems)
 {
     struct RemovedAtEnd {
         fs::path path;
-        ~RemovedAtEnd() { std::error_code ignored; fs::remove_all(path, ignored); }
+        ~RemovedAtEnd()
+        {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
     };
     std::string pattern = "/dev/shm/quillbrook-test-XXXXXX";
     if (!mkdtemp(pattern.data()))

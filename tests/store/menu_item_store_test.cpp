@@ -26,7 +26,7 @@ TEST_F(MenuItemStoreTest, StorableLabels)
         {QStringLiteral(".hidden"), true},
         {QStringLiteral("エディタで編集"), true},
         {QString(255, u'a'), true},
-        {QString(85, u'編'), true},  // 255 bytes in UTF-8
+        {QString(85, u'編'), true}, // 255 bytes in UTF-8
         {QString(), false},
         {QStringLiteral(""), false},
         {QStringLiteral("."), false},
@@ -121,10 +121,10 @@ TEST_F(MenuItemStoreTest, LoadCutsBooleansAndKeepsFieldsOfUnusableValues)
     EXPECT_EQ(key.setValue("QuillbrookCloseAtSaving", REG_DWORD, dword(0x00010001)), ERROR_SUCCESS);
     EXPECT_EQ(key.setValue("QuillbrookCarbonCopy", REG_DWORD, dword(0x0001FFFF)), ERROR_SUCCESS);
     EXPECT_EQ(key.setValue("QuillbrookDeleteTemporaryFile", REG_DWORD, dword(0x8000)), ERROR_SUCCESS);
-    EXPECT_EQ(key.setValue("QuillbrookAlwaysAskTemplate", REG_DWORD, dword(1) + "x"), ERROR_SUCCESS);  // too long: kept
+    EXPECT_EQ(key.setValue("QuillbrookAlwaysAskTemplate", REG_DWORD, dword(1) + "x"), ERROR_SUCCESS); // too long: kept
     EXPECT_EQ(key.setValue("QuillbrookUseTemplateFile", REG_BINARY, std::string(1, '\x07')), ERROR_SUCCESS);
     EXPECT_EQ(key.setValue("QuillbrookCodePage", REG_DWORD, dword(0x87654321)), ERROR_SUCCESS);
-    EXPECT_EQ(key.setValue("QuillbrookEditorName", REG_SZ, ""), ERROR_SUCCESS);                      // no data: kept
+    EXPECT_EQ(key.setValue("QuillbrookEditorName", REG_SZ, ""), ERROR_SUCCESS); // no data: kept
     EXPECT_EQ(key.setValue("QuillbrookCommandLine", REG_SZ, std::string("-a\0-b", 5)), ERROR_SUCCESS);
     EXPECT_EQ(key.setValue("QuillbrookExtension", REG_EXPAND_SZ, "log"), ERROR_SUCCESS);
 
@@ -229,8 +229,8 @@ TEST_F(MenuItemStoreTest, SavingTwiceRewritesAndLeavesOtherValuesAlone)
 
 TEST_F(MenuItemStoreTest, RefusedLabelsTouchNothing)
 {
-    for (const QString& label : {QString(), QStringLiteral(".."), QStringLiteral("../escape"),
-                                 QStringLiteral("a/b"), QString(256, u'a')}) {
+    for (const QString& label :
+         {QString(), QStringLiteral(".."), QStringLiteral("../escape"), QStringLiteral("a/b"), QString(256, u'a')}) {
         MenuItemSettings item = MenuItemSettings::withGlobalDefaults(globalSettings());
         item.Label = label;
         CRegistryStore menuExt(kMenuExtKeyPath, std::string());

@@ -35,7 +35,7 @@ TEST_F(RegistryStoreTest, WritesCreateTheKeyAndReadBack)
     const auto text = stored.queryValue("Text");
     ASSERT_TRUE(text.ok());
     EXPECT_EQ(text.value().type, REG_SZ);
-    EXPECT_EQ(text.value().data, "hello");  // no terminating zero
+    EXPECT_EQ(text.value().data, "hello"); // no terminating zero
     const auto empty = stored.queryValue("Empty");
     ASSERT_TRUE(empty.ok());
     EXPECT_EQ(empty.value().type, REG_SZ);
@@ -66,11 +66,10 @@ TEST_F(RegistryStoreTest, ReadsFallBackToTheDefault)
         std::string expected;
     };
     const StringCase strings[] = {
-        {"Missing", "default"},
-        {"Empty", "default"},        // no data at all
-        {"WithZero", "ab"},          // text ends at the first zero byte
-        {"LeadingZero", ""},         // data present, text empty
-        {"Binary", "raw"},           // the type is not examined
+        {"Missing", "default"}, {"Empty", "default"}, // no data at all
+        {"WithZero", "ab"},                           // text ends at the first zero byte
+        {"LeadingZero", ""},                          // data present, text empty
+        {"Binary", "raw"},                            // the type is not examined
     };
     for (const auto& c : strings)
         EXPECT_EQ(store.ReadString({}, c.name, "default"), c.expected) << c.name;
@@ -81,9 +80,9 @@ TEST_F(RegistryStoreTest, ReadsFallBackToTheDefault)
     };
     const DwordCase dwords[] = {
         {"Missing", 250},
-        {"Long", 250},                          // eight bytes are ignored
-        {"Short", 0x0201},                      // fills the low-order bytes
-        {"TextAsNumber", 0x64636261},           // the type is not examined
+        {"Long", 250},                // eight bytes are ignored
+        {"Short", 0x0201},            // fills the low-order bytes
+        {"TextAsNumber", 0x64636261}, // the type is not examined
     };
     for (const auto& c : dwords)
         EXPECT_EQ(store.ReadDword({}, c.name, 250), c.expected) << c.name;

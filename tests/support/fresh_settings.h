@@ -14,12 +14,11 @@ inline void loadFreshGlobalSettings()
 {
     GlobalSettings& settings = globalSettings();
     const GlobalSettings fresh;
-    for (auto field : {&GlobalSettings::TempFolderPath, &GlobalSettings::ScriptsFolderPath,
-                       &GlobalSettings::TempFileNameTemplate, &GlobalSettings::DefaultLabel,
-                       &GlobalSettings::DefaultEditorName, &GlobalSettings::DefaultEditorProgramFile,
-                       &GlobalSettings::DefaultExtension, &GlobalSettings::FileOpenMenuItem,
-                       &GlobalSettings::FileOpenExtensions, &GlobalSettings::LastOpenedFile,
-                       &GlobalSettings::LastDeletedFileBackup})
+    for (auto field :
+         {&GlobalSettings::TempFolderPath, &GlobalSettings::ScriptsFolderPath, &GlobalSettings::TempFileNameTemplate,
+          &GlobalSettings::DefaultLabel, &GlobalSettings::DefaultEditorName, &GlobalSettings::DefaultEditorProgramFile,
+          &GlobalSettings::DefaultExtension, &GlobalSettings::FileOpenMenuItem, &GlobalSettings::FileOpenExtensions,
+          &GlobalSettings::LastOpenedFile, &GlobalSettings::LastDeletedFileBackup})
         settings.*field = fresh.*field;
     for (auto field : {&GlobalSettings::SessionID, &GlobalSettings::FileOpenSpecifyCodePage,
                        &GlobalSettings::FileOpenCodePage, &GlobalSettings::BackupLastDeletedFile,

@@ -6,14 +6,10 @@ namespace quillbrook::testing {
 const char* ScriptedInteractions::nameOf(Kind kind)
 {
     switch (kind) {
-    case Kind::MessageBox:
-        return "message box";
-    case Kind::FileDialog:
-        return "file dialog";
-    case Kind::FolderDialog:
-        return "folder dialog";
-    case Kind::PopupMenu:
-        return "pop-up menu";
+    case Kind::MessageBox: return "message box";
+    case Kind::FileDialog: return "file dialog";
+    case Kind::FolderDialog: return "folder dialog";
+    case Kind::PopupMenu: return "pop-up menu";
     }
     return "interaction";
 }
@@ -53,8 +49,8 @@ std::optional<ScriptedInteractions::Expected> ScriptedInteractions::take(Kind ki
         return std::nullopt;
     }
     if (expected_.front().kind != kind) {
-        ADD_FAILURE() << "a " << nameOf(kind) << " was shown where a "
-                      << nameOf(expected_.front().kind) << " was expected; it is cancelled";
+        ADD_FAILURE() << "a " << nameOf(kind) << " was shown where a " << nameOf(expected_.front().kind)
+                      << " was expected; it is cancelled";
         return std::nullopt;
     }
     Expected next = std::move(expected_.front());

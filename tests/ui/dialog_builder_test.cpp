@@ -23,23 +23,19 @@ bool hasWidgetType(const QWidget* widget, ControlKind kind)
     switch (kind) {
     case ControlKind::Static:
     case ControlKind::HyperlinkStatic:
-    case ControlKind::IconStatic:
-        return qobject_cast<const QLabel*>(widget) != nullptr;
-    case ControlKind::Edit:
-        return qobject_cast<const QLineEdit*>(widget) != nullptr;
+    case ControlKind::IconStatic: return qobject_cast<const QLabel*>(widget) != nullptr;
+    case ControlKind::Edit: return qobject_cast<const QLineEdit*>(widget) != nullptr;
     case ControlKind::Button:
-        return qobject_cast<const QPushButton*>(widget) != nullptr &&
-               !qobject_cast<const QPushButton*>(widget)->isDefault();
+        return qobject_cast<const QPushButton*>(widget) != nullptr
+               && !qobject_cast<const QPushButton*>(widget)->isDefault();
     case ControlKind::DefaultButton:
-        return qobject_cast<const QPushButton*>(widget) != nullptr &&
-               qobject_cast<const QPushButton*>(widget)->isDefault();
-    case ControlKind::AutoCheckBox:
-        return qobject_cast<const QCheckBox*>(widget) != nullptr;
-    case ControlKind::GroupBox:
-        return qobject_cast<const QGroupBox*>(widget) != nullptr;
+        return qobject_cast<const QPushButton*>(widget) != nullptr
+               && qobject_cast<const QPushButton*>(widget)->isDefault();
+    case ControlKind::AutoCheckBox: return qobject_cast<const QCheckBox*>(widget) != nullptr;
+    case ControlKind::GroupBox: return qobject_cast<const QGroupBox*>(widget) != nullptr;
     case ControlKind::DropDownList:
-        return qobject_cast<const QComboBox*>(widget) != nullptr &&
-               !qobject_cast<const QComboBox*>(widget)->isEditable();
+        return qobject_cast<const QComboBox*>(widget) != nullptr
+               && !qobject_cast<const QComboBox*>(widget)->isEditable();
     case ControlKind::ReportListView: {
         const auto* list = qobject_cast<const QTreeWidget*>(widget);
         return list != nullptr && list->selectionMode() == QAbstractItemView::ExtendedSelection;
@@ -117,8 +113,7 @@ TEST(DialogBuilder, TabOrderIsTemplateOrder)
                 expected.push_back(built.control(control.id));
         ASSERT_FALSE(expected.empty());
         std::vector<QWidget*> chain{expected.front()};
-        for (QWidget* w = expected.front()->nextInFocusChain(); w != expected.front();
-             w = w->nextInFocusChain())
+        for (QWidget* w = expected.front()->nextInFocusChain(); w != expected.front(); w = w->nextInFocusChain())
             if (w->focusPolicy() & Qt::TabFocus && w->parentWidget() == &built.dialog())
                 chain.push_back(w);
         EXPECT_EQ(chain, expected);
@@ -164,8 +159,7 @@ TEST(DialogBuilder, EscapeIsCommandTwoAndEnterTheDefaultButton)
             commands.emplace_back(id, code);
             return false;
         });
-        QTimer::singleShot(0, &built.dialog(),
-                           [&] { pressKey(built.control(209), c.key); });
+        QTimer::singleShot(0, &built.dialog(), [&] { pressKey(built.control(209), c.key); });
         EXPECT_EQ(built.exec(), c.expected);
         EXPECT_TRUE(initialised);
         const std::vector<std::pair<int, int>> expected{{c.expected, notification::Clicked}};
@@ -207,8 +201,7 @@ TEST(DialogBuilder, ControlsReportCommandsAndListNotifications)
     pressKey(rows, Qt::Key_Delete);
     const std::vector<std::pair<int, int>> expectedCommands{{203, notification::Clicked}};
     EXPECT_EQ(commands, expectedCommands);
-    const std::vector<ListNotification> expectedList{ListNotification::SelectionChanged,
-                                                     ListNotification::DeleteKey};
+    const std::vector<ListNotification> expectedList{ListNotification::SelectionChanged, ListNotification::DeleteKey};
     EXPECT_EQ(list, expectedList);
 
     BuiltDialog item(*dialogTemplate(dialog_id::MenuItem), ResourceLanguage::English);
@@ -219,8 +212,7 @@ TEST(DialogBuilder, ControlsReportCommandsAndListNotifications)
     });
     item.control<QLineEdit>(203)->setText(QStringLiteral("x"));
     item.control<QCheckBox>(218)->click();
-    const std::vector<std::pair<int, int>> expectedItem{{203, notification::EditChange},
-                                                        {218, notification::Clicked}};
+    const std::vector<std::pair<int, int>> expectedItem{{203, notification::EditChange}, {218, notification::Clicked}};
     EXPECT_EQ(itemCommands, expectedItem);
     EXPECT_TRUE(item.control<QCheckBox>(218)->isChecked());
 }

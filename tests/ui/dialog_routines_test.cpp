@@ -19,7 +19,10 @@ constexpr int kOther = 211;  // another one
 constexpr int kButton = 206; // a push button
 constexpr unsigned kFolderTitle = 101;
 
-WindowId idOf(const BuiltDialog& built) { return static_cast<WindowId>(built.dialog().winId()); }
+WindowId idOf(const BuiltDialog& built)
+{
+    return static_cast<WindowId>(built.dialog().winId());
+}
 
 class DialogRoutinesTest : public ::testing::Test {
 protected:
@@ -37,9 +40,9 @@ TEST(CenterWindow, CentresOverTheOwnerTruncatingAndClippingAtZero)
         QPoint expected;
     } const cases[] = {
         {{100, 50, 400, 300}, {200, 100}, {200, 150}},
-        {{100, 50, 401, 301}, {200, 100}, {200, 150}}, // (201 / 2) truncated
-        {{10, 20, 100, 80}, {300, 60}, {0, 30}},       // wider than the owner: clipped to 0
-        {{10, 20, 100, 80}, {50, 400}, {35, 0}},       // higher than the owner
+        {{100, 50, 401, 301}, {200, 100}, {200, 150}},  // (201 / 2) truncated
+        {{10, 20, 100, 80}, {300, 60}, {0, 30}},        // wider than the owner: clipped to 0
+        {{10, 20, 100, 80}, {50, 400}, {35, 0}},        // higher than the owner
         {{300, 300, 100, 100}, {250, 250}, {225, 225}}, // larger, yet still right of 0
         {{100, 100, 100, 100}, {201, 201}, {50, 50}},   // -101 / 2 truncated toward zero
     };

@@ -33,8 +33,8 @@ QString textClipped(QWidget& control)
     control.ensurePolished();
     const QStyle& style = *control.style();
     if (auto* box = qobject_cast<QCheckBox*>(&control)) {
-        const int indicator = style.pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) +
-                              style.pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
+        const int indicator = style.pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
+                              + style.pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
         if (indicator + advance(*box, box->text()) > box->width())
             return QStringLiteral("check box \"%1\": %2 + %3 > %4")
                 .arg(box->text())
@@ -47,8 +47,8 @@ QString textClipped(QWidget& control)
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = button->text();
-        const int frame = button->width() -
-                          style.subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+        const int frame =
+            button->width() - style.subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
         if (frame + advance(*button, button->text()) > button->width())
             return QStringLiteral("button \"%1\": %2 + %3 > %4")
                 .arg(button->text())
@@ -63,8 +63,7 @@ QString textClipped(QWidget& control)
         option.text = group->title();
         option.textAlignment = group->alignment();
         option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-        const QRect title =
-            style.subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
+        const QRect title = style.subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
         if (title.left() < 0 || title.left() + advance(*group, group->title()) > group->width())
             return QStringLiteral("group box \"%1\": title at %2, %3 wide, in %4")
                 .arg(group->title())
@@ -75,8 +74,8 @@ QString textClipped(QWidget& control)
     }
     if (auto* label = qobject_cast<QLabel*>(&control); label != nullptr && !label->text().isEmpty()) {
         const int room = label->contentsRect().width() - 2 * label->margin();
-        const int textHeight = label->wordWrap() ? label->heightForWidth(label->width())
-                                                 : label->fontMetrics().height();
+        const int textHeight =
+            label->wordWrap() ? label->heightForWidth(label->width()) : label->fontMetrics().height();
         if (advance(*label, label->text()) > room && !label->wordWrap())
             return QStringLiteral("label \"%1\": %2 > %3")
                 .arg(label->text())

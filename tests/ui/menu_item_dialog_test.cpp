@@ -30,10 +30,22 @@ struct Checks {
     VARIANT_BOOL useTemplateFile, closeAtSaving, deleteTemporaryFile, carbonCopy, alwaysAskTemplate;
 };
 
-QLineEdit& edit(QWidget& window, int control) { return *window.findChild<QLineEdit*>(QString::number(control)); }
-QCheckBox& box(QWidget& window, int control) { return *window.findChild<QCheckBox*>(QString::number(control)); }
-QComboBox& encodings(QWidget& window) { return *window.findChild<QComboBox*>(QString::number(id::CodePage)); }
-void click(QWidget& window, int control) { window.findChild<QAbstractButton*>(QString::number(control))->click(); }
+QLineEdit& edit(QWidget& window, int control)
+{
+    return *window.findChild<QLineEdit*>(QString::number(control));
+}
+QCheckBox& box(QWidget& window, int control)
+{
+    return *window.findChild<QCheckBox*>(QString::number(control));
+}
+QComboBox& encodings(QWidget& window)
+{
+    return *window.findChild<QComboBox*>(QString::number(id::CodePage));
+}
+void click(QWidget& window, int control)
+{
+    window.findChild<QAbstractButton*>(QString::number(control))->click();
+}
 
 // A private hive and home with the settings a new process has, and the class of real service objects.
 class MenuItemDialogTest : public StoreTest {
@@ -120,24 +132,25 @@ void expectChecks(const Checks& actual, const Checks& expected)
 TEST_F(MenuItemDialogTest, ANewItemShowsTheDefaults)
 {
     const auto item = newItem();
-    EXPECT_EQ(run(*item, [](QWidget& window) {
-                  EXPECT_EQ(edit(window, id::Label).text(), QStringLiteral("&Edit with editor"));
-                  EXPECT_EQ(edit(window, id::EditorName).text(), QStringLiteral("Notepad"));
-                  EXPECT_EQ(edit(window, id::EditorProgramFile).text(), QStringLiteral("notepad.exe"));
-                  EXPECT_EQ(edit(window, id::Extension).text(), QStringLiteral("txt"));
-                  for (int empty : {id::CommandLine, id::TemplateFile, id::CarbonCopyFile})
-                      EXPECT_TRUE(edit(window, empty).text().isEmpty()) << empty;
-                  for (int box_ : {id::UseTemplateFile, id::CloseAtSaving, id::CarbonCopy, id::AlwaysAskTemplate})
-                      EXPECT_FALSE(box(window, box_).isChecked()) << box_;
-                  EXPECT_TRUE(box(window, id::DeleteTemporaryFile).isChecked());
-                  QComboBox& combo = encodings(window);
-                  ASSERT_EQ(combo.count(), 3);
-                  EXPECT_EQ(combo.currentText(), QStringLiteral("Default(ANSI)"));
-                  EXPECT_EQ(combo.itemData(1).toInt(), 1201);
-                  EXPECT_EQ(combo.itemData(2).toInt(), 65001);
-                  EXPECT_EQ(window.focusWidget(), &edit(window, id::Label));
-                  click(window, IDCANCEL);
-              }),
+    EXPECT_EQ(run(*item,
+                  [](QWidget& window) {
+                      EXPECT_EQ(edit(window, id::Label).text(), QStringLiteral("&Edit with editor"));
+                      EXPECT_EQ(edit(window, id::EditorName).text(), QStringLiteral("Notepad"));
+                      EXPECT_EQ(edit(window, id::EditorProgramFile).text(), QStringLiteral("notepad.exe"));
+                      EXPECT_EQ(edit(window, id::Extension).text(), QStringLiteral("txt"));
+                      for (int empty : {id::CommandLine, id::TemplateFile, id::CarbonCopyFile})
+                          EXPECT_TRUE(edit(window, empty).text().isEmpty()) << empty;
+                      for (int box_ : {id::UseTemplateFile, id::CloseAtSaving, id::CarbonCopy, id::AlwaysAskTemplate})
+                          EXPECT_FALSE(box(window, box_).isChecked()) << box_;
+                      EXPECT_TRUE(box(window, id::DeleteTemporaryFile).isChecked());
+                      QComboBox& combo = encodings(window);
+                      ASSERT_EQ(combo.count(), 3);
+                      EXPECT_EQ(combo.currentText(), QStringLiteral("Default(ANSI)"));
+                      EXPECT_EQ(combo.itemData(1).toInt(), 1201);
+                      EXPECT_EQ(combo.itemData(2).toInt(), 65001);
+                      EXPECT_EQ(window.focusWidget(), &edit(window, id::Label));
+                      click(window, IDCANCEL);
+                  }),
               IDCANCEL);
 }
 
@@ -157,31 +170,32 @@ TEST_F(MenuItemDialogTest, LoadsEveryPropertyAndStoresEveryControlWithCheckedBox
     EXPECT_EQ(item->put_AlwaysAskTemplate(VARIANT_TRUE), S_OK);
     EXPECT_EQ(item->put_CodePage(65001), S_OK);
 
-    EXPECT_EQ(run(*item, [](QWidget& window) {
-                  expectTexts({edit(window, id::Label).text(), edit(window, id::EditorName).text(),
-                               edit(window, id::EditorProgramFile).text(), edit(window, id::CommandLine).text(),
-                               edit(window, id::Extension).text(), edit(window, id::CarbonCopyFile).text(),
-                               edit(window, id::TemplateFile).text()},
-                              {"Vim", "gVim", "/usr/bin/gvim", "-f", "md", "/tmp/copy.md", "/tmp/template.md"});
-                  EXPECT_TRUE(box(window, id::UseTemplateFile).isChecked());
-                  EXPECT_FALSE(box(window, id::CloseAtSaving).isChecked());
-                  EXPECT_TRUE(box(window, id::DeleteTemporaryFile).isChecked());
-                  EXPECT_FALSE(box(window, id::CarbonCopy).isChecked());
-                  EXPECT_TRUE(box(window, id::AlwaysAskTemplate).isChecked());
-                  EXPECT_EQ(encodings(window).currentText(), QStringLiteral("UTF-8"));
+    EXPECT_EQ(run(*item,
+                  [](QWidget& window) {
+                      expectTexts({edit(window, id::Label).text(), edit(window, id::EditorName).text(),
+                                   edit(window, id::EditorProgramFile).text(), edit(window, id::CommandLine).text(),
+                                   edit(window, id::Extension).text(), edit(window, id::CarbonCopyFile).text(),
+                                   edit(window, id::TemplateFile).text()},
+                                  {"Vim", "gVim", "/usr/bin/gvim", "-f", "md", "/tmp/copy.md", "/tmp/template.md"});
+                      EXPECT_TRUE(box(window, id::UseTemplateFile).isChecked());
+                      EXPECT_FALSE(box(window, id::CloseAtSaving).isChecked());
+                      EXPECT_TRUE(box(window, id::DeleteTemporaryFile).isChecked());
+                      EXPECT_FALSE(box(window, id::CarbonCopy).isChecked());
+                      EXPECT_TRUE(box(window, id::AlwaysAskTemplate).isChecked());
+                      EXPECT_EQ(encodings(window).currentText(), QStringLiteral("UTF-8"));
 
-                  edit(window, id::Label).setText(QStringLiteral("Emacs"));
-                  edit(window, id::EditorName).setText(QStringLiteral("GNU Emacs"));
-                  edit(window, id::EditorProgramFile).setText(QStringLiteral("emacs"));
-                  edit(window, id::CommandLine).setText(QStringLiteral("-nw"));
-                  edit(window, id::Extension).setText(QStringLiteral(".org"));
-                  edit(window, id::CarbonCopyFile).setText(QString());
-                  edit(window, id::TemplateFile).setText(QStringLiteral("/t.org"));
-                  click(window, id::CloseAtSaving);
-                  click(window, id::CarbonCopy);
-                  encodings(window).setCurrentIndex(1);
-                  click(window, IDOK);
-              }),
+                      edit(window, id::Label).setText(QStringLiteral("Emacs"));
+                      edit(window, id::EditorName).setText(QStringLiteral("GNU Emacs"));
+                      edit(window, id::EditorProgramFile).setText(QStringLiteral("emacs"));
+                      edit(window, id::CommandLine).setText(QStringLiteral("-nw"));
+                      edit(window, id::Extension).setText(QStringLiteral(".org"));
+                      edit(window, id::CarbonCopyFile).setText(QString());
+                      edit(window, id::TemplateFile).setText(QStringLiteral("/t.org"));
+                      click(window, id::CloseAtSaving);
+                      click(window, id::CarbonCopy);
+                      encodings(window).setCurrentIndex(1);
+                      click(window, IDOK);
+                  }),
               IDOK);
     expectTexts(textsOf(*item), {"Emacs", "GNU Emacs", "emacs", "-nw", ".org", "", "/t.org"});
     expectChecks(checksOf(*item), {1, 1, 1, 1, 1});
@@ -192,10 +206,11 @@ TEST_F(MenuItemDialogTest, AnUnofferedCodePageShowsDefaultAndIsStoredAsOne)
 {
     const auto item = newItem(QStringLiteral("Euc"));
     EXPECT_EQ(item->put_CodePage(51932), S_OK);
-    EXPECT_EQ(run(*item, [](QWidget& window) {
-                  EXPECT_EQ(encodings(window).currentIndex(), 0);
-                  click(window, IDOK);
-              }),
+    EXPECT_EQ(run(*item,
+                  [](QWidget& window) {
+                      EXPECT_EQ(encodings(window).currentIndex(), 0);
+                      click(window, IDOK);
+                  }),
               IDOK);
     EXPECT_EQ(codePageOf(*item), 1);
 }
@@ -207,19 +222,20 @@ TEST_F(MenuItemDialogTest, CancelAndEscapeChangeNothing)
     const Texts before = textsOf(*item);
     const Checks checksBefore = checksOf(*item);
     for (const bool escape : {false, true}) {
-        EXPECT_EQ(run(*item, [escape](QWidget& window) {
-                      for (int field : {id::Label, id::EditorName, id::EditorProgramFile, id::CommandLine,
-                                        id::Extension, id::CarbonCopyFile, id::TemplateFile})
-                          edit(window, field).setText(QStringLiteral("changed"));
-                      for (int check : {id::UseTemplateFile, id::CloseAtSaving, id::DeleteTemporaryFile,
-                                        id::CarbonCopy, id::AlwaysAskTemplate})
-                          click(window, check);
-                      encodings(window).setCurrentIndex(2);
-                      if (escape)
-                          qobject_cast<QDialog*>(&window)->reject();
-                      else
-                          click(window, IDCANCEL);
-                  }),
+        EXPECT_EQ(run(*item,
+                      [escape](QWidget& window) {
+                          for (int field : {id::Label, id::EditorName, id::EditorProgramFile, id::CommandLine,
+                                            id::Extension, id::CarbonCopyFile, id::TemplateFile})
+                              edit(window, field).setText(QStringLiteral("changed"));
+                          for (int check : {id::UseTemplateFile, id::CloseAtSaving, id::DeleteTemporaryFile,
+                                            id::CarbonCopy, id::AlwaysAskTemplate})
+                              click(window, check);
+                          encodings(window).setCurrentIndex(2);
+                          if (escape)
+                              qobject_cast<QDialog*>(&window)->reject();
+                          else
+                              click(window, IDCANCEL);
+                      }),
                   IDCANCEL)
             << escape;
         expectTexts(textsOf(*item), before);
@@ -237,22 +253,23 @@ TEST_F(MenuItemDialogTest, TheNameOfAnotherItemIsRefusedWithTheNameSelectedItsOw
 
     interactions_.expectMessageBox(IDOK);
     interactions_.expectMessageBox(IDOK);
-    EXPECT_EQ(run(*edited, [&](QWidget& window) {
-                  edit(window, id::Label).setText(QStringLiteral("Vim"));
-                  edit(window, id::EditorName).setText(QStringLiteral("changed"));
-                  edit(window, id::Label).setFocus();
-                  edit(window, id::EditorName).setFocus();
-                  click(window, IDOK);
-                  ASSERT_TRUE(window.isVisible()) << "the dialog stays open";
-                  EXPECT_EQ(edit(window, id::Label).selectedText(), QStringLiteral("Vim"));
-                  EXPECT_EQ(window.focusWidget(), &edit(window, id::Label));
-                  EXPECT_EQ(textsOf(*edited).editorName, QStringLiteral("Notepad")) << "untouched";
-                  edit(window, id::Label).setText(QStringLiteral("vim")); // the hive ignores letter case
-                  click(window, IDOK);
-                  ASSERT_TRUE(window.isVisible());
-                  edit(window, id::Label).setText(QStringLiteral("NANO")); // its own, respelled
-                  click(window, IDOK);
-              }),
+    EXPECT_EQ(run(*edited,
+                  [&](QWidget& window) {
+                      edit(window, id::Label).setText(QStringLiteral("Vim"));
+                      edit(window, id::EditorName).setText(QStringLiteral("changed"));
+                      edit(window, id::Label).setFocus();
+                      edit(window, id::EditorName).setFocus();
+                      click(window, IDOK);
+                      ASSERT_TRUE(window.isVisible()) << "the dialog stays open";
+                      EXPECT_EQ(edit(window, id::Label).selectedText(), QStringLiteral("Vim"));
+                      EXPECT_EQ(window.focusWidget(), &edit(window, id::Label));
+                      EXPECT_EQ(textsOf(*edited).editorName, QStringLiteral("Notepad")) << "untouched";
+                      edit(window, id::Label).setText(QStringLiteral("vim")); // the hive ignores letter case
+                      click(window, IDOK);
+                      ASSERT_TRUE(window.isVisible());
+                      edit(window, id::Label).setText(QStringLiteral("NANO")); // its own, respelled
+                      click(window, IDOK);
+                  }),
               IDOK);
     ASSERT_EQ(interactions_.messageBoxes().size(), 2u);
     EXPECT_EQ(interactions_.messageBoxes()[1].text, QStringLiteral("vim already exists. Set the other name."));
@@ -281,15 +298,16 @@ TEST_F(MenuItemDialogTest, AnEmptyOrUnstorableNameIsRefusedWithTheNameSelected)
     for (const auto& c : cases) {
         ScriptedInteractions interactions;
         interactions.expectMessageBox(IDOK);
-        EXPECT_EQ(run(*item, [&](QWidget& window) {
-                      edit(window, id::Label).setText(c.name);
-                      edit(window, id::EditorName).setText(QStringLiteral("changed"));
-                      click(window, IDOK);
-                      ASSERT_TRUE(window.isVisible()) << "the dialog stays open";
-                      EXPECT_EQ(edit(window, id::Label).selectedText(), c.name);
-                      EXPECT_EQ(window.focusWidget(), &edit(window, id::Label));
-                      click(window, IDCANCEL);
-                  }),
+        EXPECT_EQ(run(*item,
+                      [&](QWidget& window) {
+                          edit(window, id::Label).setText(c.name);
+                          edit(window, id::EditorName).setText(QStringLiteral("changed"));
+                          click(window, IDOK);
+                          ASSERT_TRUE(window.isVisible()) << "the dialog stays open";
+                          EXPECT_EQ(edit(window, id::Label).selectedText(), c.name);
+                          EXPECT_EQ(window.focusWidget(), &edit(window, id::Label));
+                          click(window, IDCANCEL);
+                      }),
                   IDCANCEL);
         ASSERT_EQ(interactions.messageBoxes().size(), 1u) << c.name.toStdString();
         EXPECT_TRUE(interactions.messageBoxes().front().text.startsWith(c.message)) << c.name.toStdString();
@@ -309,7 +327,8 @@ TEST_F(MenuItemDialogTest, TheRefusalOfAnEmptyNameSpeaksJapaneseToo)
         click(window, IDCANCEL);
     });
     ASSERT_EQ(interactions_.messageBoxes().size(), 1u);
-    EXPECT_EQ(interactions_.messageBoxes().front().text, QString::fromUtf16(resourceText(157, ResourceLanguage::Japanese).data()));
+    EXPECT_EQ(interactions_.messageBoxes().front().text,
+              QString::fromUtf16(resourceText(157, ResourceLanguage::Japanese).data()));
     EXPECT_EQ(interactions_.messageBoxes().front().caption, QStringLiteral("メニュー項目名"));
 }
 
@@ -318,26 +337,27 @@ TEST_F(MenuItemDialogTest, CarbonCopyAndTemplateBoxesEnableTheirControlsAndKeepT
     const auto item = newItem(QStringLiteral("Rules"));
     EXPECT_EQ(item->put_CarbonCopy(VARIANT_TRUE), S_OK);
     EXPECT_EQ(item->put_CarbonCopyFile(QStringLiteral("/tmp/copy.txt")), S_OK);
-    EXPECT_EQ(run(*item, [](QWidget& window) {
-                  auto enabled = [&](std::initializer_list<int> ids, bool expected) {
-                      for (int control : ids)
-                          EXPECT_EQ(window.findChild<QWidget*>(QString::number(control))->isEnabled(), expected)
-                              << control;
-                  };
-                  const auto carbonCopy = {id::CarbonCopyFile, id::BrowseCarbonCopyFile};
-                  const auto templates = {id::TemplateFile, id::BrowseTemplateFile, id::AlwaysAskTemplate};
-                  enabled(carbonCopy, true);
-                  enabled(templates, false);
-                  click(window, id::UseTemplateFile);
-                  enabled(templates, true);
-                  click(window, id::CarbonCopy);
-                  enabled(carbonCopy, false);
-                  EXPECT_EQ(edit(window, id::CarbonCopyFile).text(), QStringLiteral("/tmp/copy.txt"));
-                  click(window, id::UseTemplateFile);
-                  enabled(templates, false);
-                  enabled({id::CloseAtSaving, id::EditorProgramFile}, true);
-                  click(window, IDOK);
-              }),
+    EXPECT_EQ(run(*item,
+                  [](QWidget& window) {
+                      auto enabled = [&](std::initializer_list<int> ids, bool expected) {
+                          for (int control : ids)
+                              EXPECT_EQ(window.findChild<QWidget*>(QString::number(control))->isEnabled(), expected)
+                                  << control;
+                      };
+                      const auto carbonCopy = {id::CarbonCopyFile, id::BrowseCarbonCopyFile};
+                      const auto templates = {id::TemplateFile, id::BrowseTemplateFile, id::AlwaysAskTemplate};
+                      enabled(carbonCopy, true);
+                      enabled(templates, false);
+                      click(window, id::UseTemplateFile);
+                      enabled(templates, true);
+                      click(window, id::CarbonCopy);
+                      enabled(carbonCopy, false);
+                      EXPECT_EQ(edit(window, id::CarbonCopyFile).text(), QStringLiteral("/tmp/copy.txt"));
+                      click(window, id::UseTemplateFile);
+                      enabled(templates, false);
+                      enabled({id::CloseAtSaving, id::EditorProgramFile}, true);
+                      click(window, IDOK);
+                  }),
               IDOK);
     EXPECT_EQ(textsOf(*item).carbonCopyFile, QStringLiteral("/tmp/copy.txt"));
     EXPECT_EQ(checksOf(*item).carbonCopy, VARIANT_FALSE);
@@ -353,12 +373,24 @@ TEST_F(MenuItemDialogTest, EachBrowseButtonAsksWithItsRequestAndFillsItsField)
         std::string defaultExtension;
         bool save;
     } cases[] = {
-        {id::BrowseEditorProgram, id::EditorProgramFile, QStringLiteral("Editor"),
-         {{QStringLiteral("Executable Files (*.exe)"), "*.exe"}, {QStringLiteral("All Files"), "*.*"}}, "exe", false},
-        {id::BrowseCarbonCopyFile, id::CarbonCopyFile, QStringLiteral("Carbon Copy File"),
-         {{QStringLiteral("Carbon Copy File (*.md)"), "*.md"}, {QStringLiteral("All Files"), "*.*"}}, "md", true},
-        {id::BrowseTemplateFile, id::TemplateFile, QStringLiteral("Template File"),
-         {{QStringLiteral("Template Files (*.md)"), "*.md"}, {QStringLiteral("All Files"), "*.*"}}, "md", false},
+        {id::BrowseEditorProgram,
+         id::EditorProgramFile,
+         QStringLiteral("Editor"),
+         {{QStringLiteral("Executable Files (*.exe)"), "*.exe"}, {QStringLiteral("All Files"), "*.*"}},
+         "exe",
+         false},
+        {id::BrowseCarbonCopyFile,
+         id::CarbonCopyFile,
+         QStringLiteral("Carbon Copy File"),
+         {{QStringLiteral("Carbon Copy File (*.md)"), "*.md"}, {QStringLiteral("All Files"), "*.*"}},
+         "md",
+         true},
+        {id::BrowseTemplateFile,
+         id::TemplateFile,
+         QStringLiteral("Template File"),
+         {{QStringLiteral("Template Files (*.md)"), "*.md"}, {QStringLiteral("All Files"), "*.*"}},
+         "md",
+         false},
     };
     const auto item = newItem(QStringLiteral("Browse"));
     EXPECT_EQ(item->put_CarbonCopy(VARIANT_TRUE), S_OK);

@@ -35,8 +35,8 @@ protected:
         result.title = QStringLiteral("Open File");
         result.filters = {{QStringLiteral("Text Files (*.txt)"), "*.txt"}};
         result.path = file_.toStdString();
-        result.extraControls = FileDialogExtraControls{templateId, &CodePageHook,
-                                                       reinterpret_cast<std::intptr_t>(chosen)};
+        result.extraControls =
+            FileDialogExtraControls{templateId, &CodePageHook, reinterpret_cast<std::intptr_t>(chosen)};
         return result;
     }
 

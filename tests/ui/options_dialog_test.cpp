@@ -113,16 +113,16 @@ TEST_F(OptionsDialogTest, OkStoresRegistersSavesMovesAndRestartsTheWatcherInThat
         button(dialog, 1).click();
     });
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(log_, (std::vector<std::string>{"Registered=0", "save %url%",
-                                              "move " + oldScripts + " -> /new/scripts", "restart watcher"}));
+    EXPECT_EQ(log_, (std::vector<std::string>{"Registered=0", "save %url%", "move " + oldScripts + " -> /new/scripts",
+                                              "restart watcher"}));
 }
 
 TEST_F(OptionsDialogTest, OkWithoutChangeStillSavesAndRestartsTheWatcher)
 {
     const std::string scripts = globalSettings().ScriptsFolderPath;
     EXPECT_EQ(run([](QWidget& dialog) { button(dialog, 1).click(); }), 1);
-    EXPECT_EQ(log_, (std::vector<std::string>{"Registered=1", "save %title%,",
-                                              "move " + scripts + " -> " + scripts, "restart watcher"}));
+    EXPECT_EQ(log_, (std::vector<std::string>{"Registered=1", "save %title%,", "move " + scripts + " -> " + scripts,
+                                              "restart watcher"}));
 }
 
 TEST_F(OptionsDialogTest, CancelChangesNothingEvenAfterBrowsingAndInsertingPlaceholders)

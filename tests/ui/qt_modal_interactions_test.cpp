@@ -38,11 +38,11 @@ TEST(QtMessageBox, ShowsTheStyleAndReturnsTheButtonPressed)
     };
     const Case cases[] = {
         {"OK", MB_OK, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok, IDOK},
-        {"OK with information", MB_OK | MB_ICONINFORMATION, QMessageBox::Ok, QMessageBox::Information,
-         QMessageBox::Ok, IDOK},
+        {"OK with information", MB_OK | MB_ICONINFORMATION, QMessageBox::Ok, QMessageBox::Information, QMessageBox::Ok,
+         IDOK},
         {"OK with error", MB_OK | MB_ICONERROR, QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok, IDOK},
-        {"OK/Cancel, Cancel", MB_OKCANCEL | MB_ICONWARNING, QMessageBox::Ok | QMessageBox::Cancel,
-         QMessageBox::Warning, QMessageBox::Cancel, IDCANCEL},
+        {"OK/Cancel, Cancel", MB_OKCANCEL | MB_ICONWARNING, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning,
+         QMessageBox::Cancel, IDCANCEL},
         {"Yes/No, Yes", MB_YESNO | MB_ICONQUESTION, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
          QMessageBox::Yes, IDYES},
         {"Yes/No, No", MB_YESNO, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon, QMessageBox::No, IDNO},
@@ -110,7 +110,7 @@ TEST_F(QtFileDialogTest, OpenDialogShowsTheSpecAndAcceptsANameThatDoesNotExist)
     FileDialogOptions options;
     options.title = QStringLiteral("Select a template file");
     options.filters = {{QStringLiteral("Template Files (*.txt; *.html)"), "*.txt; *.html"},
-                    {QStringLiteral("All Files"), "*.*"}};
+                       {QStringLiteral("All Files"), "*.*"}};
     options.defaultExtension = "txt";
     options.path = pathOf("existing.txt");
 
@@ -123,8 +123,8 @@ TEST_F(QtFileDialogTest, OpenDialogShowsTheSpecAndAcceptsANameThatDoesNotExist)
         EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("txt"));
         EXPECT_EQ(dialog.directory().absolutePath(), QDir(folder_.path()).absolutePath());
         EXPECT_EQ(dialog.selectedFiles(), QStringList{folder_.filePath(QStringLiteral("existing.txt"))});
-        EXPECT_EQ(dialog.nameFilters(),
-                  (QStringList{QStringLiteral("Template Files (*.txt; *.html) (*.txt *.html)"), QStringLiteral("All Files (*)")}));
+        EXPECT_EQ(dialog.nameFilters(), (QStringList{QStringLiteral("Template Files (*.txt; *.html) (*.txt *.html)"),
+                                                     QStringLiteral("All Files (*)")}));
         auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         ASSERT_NE(types, nullptr);
         EXPECT_EQ(types->itemText(0), QStringLiteral("Template Files (*.txt; *.html)"));
@@ -154,9 +154,8 @@ TEST_F(QtFileDialogTest, CancellingChoosesNothing)
 {
     FileDialogOptions options;
     options.path = pathOf("existing.txt");
-    WindowAnswerer answerer("QFileDialog", [](QWidget& dialog) {
-            press(static_cast<QFileDialog&>(dialog), QDialogButtonBox::Cancel);
-        });
+    WindowAnswerer answerer(
+        "QFileDialog", [](QWidget& dialog) { press(static_cast<QFileDialog&>(dialog), QDialogButtonBox::Cancel); });
     EXPECT_EQ(interactions_.fileDialog(0, options), std::nullopt);
     EXPECT_TRUE(answerer.answered());
 }
@@ -186,9 +185,8 @@ TEST_F(QtFileDialogTest, FolderDialogOpensInTheStartFolder)
     }
     {
         SCOPED_TRACE("cancelled");
-        WindowAnswerer answerer("QFileDialog", [](QWidget& dialog) {
-            press(static_cast<QFileDialog&>(dialog), QDialogButtonBox::Cancel);
-        });
+        WindowAnswerer answerer(
+            "QFileDialog", [](QWidget& dialog) { press(static_cast<QFileDialog&>(dialog), QDialogButtonBox::Cancel); });
         EXPECT_EQ(interactions_.folderDialog(0, QString(), start), std::nullopt);
     }
 }

@@ -18,8 +18,7 @@ void closeLater(QWidget& window)
 
 } // namespace
 
-WindowAnswerer::WindowAnswerer(const char* className, Answer answer)
-    : className_(className), answer_(std::move(answer))
+WindowAnswerer::WindowAnswerer(const char* className, Answer answer) : className_(className), answer_(std::move(answer))
 {
     QCoreApplication::instance()->installEventFilter(this);
 }

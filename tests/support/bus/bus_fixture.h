@@ -45,9 +45,9 @@ protected:
     // CreateInstance on the server's class factory: (hresult, path).
     std::pair<HRESULT, QString> createInstance(const QString& classId, const QDBusConnection* from = nullptr)
     {
-        const QDBusMessage reply = call(QStringLiteral("/org/fernhollow/Quillbrook"),
-                                        QStringLiteral("org.fernhollow.Quillbrook.ClassFactory"),
-                                        QStringLiteral("CreateInstance"), {classId}, from);
+        const QDBusMessage reply =
+            call(QStringLiteral("/org/fernhollow/Quillbrook"), QStringLiteral("org.fernhollow.Quillbrook.ClassFactory"),
+                 QStringLiteral("CreateInstance"), {classId}, from);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
             return {E_UNEXPECTED, reply.errorMessage()};
         return {reply.arguments()[0].toInt(), reply.arguments()[1].value<QDBusObjectPath>().path()};
@@ -71,8 +71,7 @@ protected:
     PrivateBus bus;
     QDBusConnection serverConnection{QString()};
     QDBusConnection clientConnection{QString()};
-    ClassRegistration testClass =
-        registerClass(testServiceClassInfo(), [] { return std::make_shared<TestService>(); });
+    ClassRegistration testClass = registerClass(testServiceClassInfo(), [] { return std::make_shared<TestService>(); });
     std::unique_ptr<bus::BusExporter> server;
     std::unique_ptr<bus::BusExporter> client;
 };

@@ -44,16 +44,22 @@ public:
             propertyGet<&S::get_Partner>(u"Partner", 30, u"the other service"),
             method<&S::Echo>(u"Echo", 31, {{u"Value"}}, u"gives its argument back"),
             method<&S::OnBeforeUnload>(u"OnBeforeUnload", 1017, {}, u"OnBeforeUnloadイベントハンドラ"));
-        static constexpr InterfaceInfo kInfo{u"ITestService", IID_ITestService, u"ITestService <&> help", true, kMembers};
+        static constexpr InterfaceInfo kInfo{u"ITestService", IID_ITestService, u"ITestService <&> help", true,
+                                             kMembers};
         return kInfo;
     }
 };
 
 inline const ClassInfo& testServiceClassInfo()
 {
-    static const ClassInfo kInfo{u"CTestService", CLSID_TestService, u"Test Service Class", u"Quillbrook.TestService",
-                                     u"Quillbrook.TestService.1", u"CTestService Object", &ITestService::interfaceInfo(),
-                                     nullptr};
+    static const ClassInfo kInfo{u"CTestService",
+                                 CLSID_TestService,
+                                 u"Test Service Class",
+                                 u"Quillbrook.TestService",
+                                 u"Quillbrook.TestService.1",
+                                 u"CTestService Object",
+                                 &ITestService::interfaceInfo(),
+                                 nullptr};
     return kInfo;
 }
 
@@ -66,15 +72,27 @@ public:
     std::shared_ptr<Dispatchable> partner;
     std::shared_ptr<Dispatchable> copiedTo;
 
-    HRESULT get_Label(QString* value) override { *value = label; return S_OK; }
+    HRESULT get_Label(QString* value) override
+    {
+        *value = label;
+        return S_OK;
+    }
     HRESULT put_Label(const QString& value) override
     {
         calls.push_back("put_Label " + value.toStdString());
         label = value;
         return S_OK;
     }
-    HRESULT get_Active(VARIANT_BOOL* value) override { *value = VARIANT_TRUE; return S_OK; }
-    HRESULT get_CodePage(std::int32_t* value) override { *value = codePage; return S_OK; }
+    HRESULT get_Active(VARIANT_BOOL* value) override
+    {
+        *value = VARIANT_TRUE;
+        return S_OK;
+    }
+    HRESULT get_CodePage(std::int32_t* value) override
+    {
+        *value = codePage;
+        return S_OK;
+    }
     HRESULT put_CodePage(std::int32_t value) override
     {
         if (value < 0)
@@ -93,7 +111,11 @@ public:
         copiedTo = target;
         return target ? S_OK : E_POINTER;
     }
-    HRESULT get_Partner(std::shared_ptr<Dispatchable>* value) override { *value = partner; return S_OK; }
+    HRESULT get_Partner(std::shared_ptr<Dispatchable>* value) override
+    {
+        *value = partner;
+        return S_OK;
+    }
     HRESULT Echo(const Variant& value, Variant* echoed) override
     {
         calls.push_back("Echo " + describe(value));
@@ -127,7 +149,11 @@ class TestElement final : public ITestElement {
 public:
     QString value;
 
-    HRESULT get_Value(QString* result) override { *result = value; return S_OK; }
+    HRESULT get_Value(QString* result) override
+    {
+        *result = value;
+        return S_OK;
+    }
     HRESULT put_Value(const QString& text) override
     {
         if (text == u"refused")
@@ -146,8 +172,8 @@ public:
 
     HRESULT get_Value(QString* result) override
     {
-        const QDBusMessage reply = state().call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                                                {busInterface(), QStringLiteral("Value")});
+        const QDBusMessage reply = state().call(QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                QStringLiteral("Get"), {busInterface(), QStringLiteral("Value")});
         const HRESULT hr = bus::RemoteObject::resultOf(reply);
         if (SUCCEEDED(hr))
             *result = reply.arguments().front().value<QDBusVariant>().variant().toString();
@@ -155,20 +181,18 @@ public:
     }
     HRESULT put_Value(const QString& text) override
     {
-        return bus::RemoteObject::resultOf(state().call(QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                        QStringLiteral("Set"),
-                                                        {busInterface(), QStringLiteral("Value"),
-                                                         QVariant::fromValue(QDBusVariant(text))}));
+        return bus::RemoteObject::resultOf(
+            state().call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+                         {busInterface(), QStringLiteral("Value"), QVariant::fromValue(QDBusVariant(text))}));
     }
 };
 
 // ITestElement's remote facet, and ITestService's (never made: the test objects never answer it remotely).
 inline void registerTestRemoteInterfaces()
 {
-    bus::registerRemoteInterface(IID_ITestElement, RemoteTestElement::busInterface(),
-                                 [](const std::shared_ptr<bus::RemoteObject>& object) {
-                                     return std::make_shared<RemoteTestElement>(object);
-                                 });
+    bus::registerRemoteInterface(
+        IID_ITestElement, RemoteTestElement::busInterface(),
+        [](const std::shared_ptr<bus::RemoteObject>& object) { return std::make_shared<RemoteTestElement>(object); });
     bus::registerRemoteInterface(IID_ITestService, QStringLiteral("org.fernhollow.Quillbrook.ITestService"),
                                  [](const std::shared_ptr<bus::RemoteObject>&) { return nullptr; });
 }

@@ -26,7 +26,8 @@ QByteArray configuration(const std::filesystem::path& socket, const std::filesys
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
-  <listen>unix:path=)" + QByteArray::fromStdString(socket.string()) + R"(</listen>
+  <listen>unix:path=)" + QByteArray::fromStdString(socket.string())
+                      + R"(</listen>
   <auth>EXTERNAL</auth>
 )";
     if (!serviceDirectory.empty())
@@ -47,7 +48,8 @@ QString readAddress(int fd)
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
     QByteArray text;
     while (!text.contains('\n')) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return {};
         pollfd entry{fd, POLLIN, 0};
@@ -107,7 +109,8 @@ bool PrivateBus::start(const Options& options)
     const std::filesystem::path config = folder() / "bus.conf";
     const std::filesystem::path log = folder() / "daemon.log";
     QFile configFile(QString::fromStdString(config.string()));
-    if (!configFile.open(QIODevice::WriteOnly) || configFile.write(configuration(folder() / "socket", options.serviceDirectory)) < 0) {
+    if (!configFile.open(QIODevice::WriteOnly)
+        || configFile.write(configuration(folder() / "socket", options.serviceDirectory)) < 0) {
         error_ = "cannot write " + config.string();
         return false;
     }

@@ -43,8 +43,8 @@ bool RecordingNotifications::handleMessage(const QDBusMessage& message, const QD
         return true;
     }
     if (member == u"GetServerInformation") {
-        connection.send(message.createReply(
-            {QStringLiteral("recording"), QStringLiteral("quillbrook tests"), QStringLiteral("1"), QStringLiteral("1.2")}));
+        connection.send(message.createReply({QStringLiteral("recording"), QStringLiteral("quillbrook tests"),
+                                             QStringLiteral("1"), QStringLiteral("1.2")}));
         return true;
     }
     if (member == u"CloseNotification") {

@@ -26,7 +26,8 @@ int main(int argc, char** argv)
         return 1;
     }
     notifications.onNotify([&file](const quillbrook::testing::Notification& notification) {
-        const QJsonObject line{{QStringLiteral("summary"), notification.summary}, {QStringLiteral("body"), notification.body}};
+        const QJsonObject line{{QStringLiteral("summary"), notification.summary},
+                               {QStringLiteral("body"), notification.body}};
         std::ofstream(file, std::ios::app) << QJsonDocument(line).toJson(QJsonDocument::Compact).toStdString() << '\n';
     });
     std::printf("ready\n");

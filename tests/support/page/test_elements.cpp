@@ -63,8 +63,7 @@ std::shared_ptr<Dispatchable> TestElement::createFacet(const Guid& iid)
 }
 
 TestForm::TestForm(std::shared_ptr<TestPage> page, QString name) : TestElement(std::move(page)), name_(std::move(name))
-{
-}
+{}
 
 HRESULT TestForm::readName(QString* p) const
 {
@@ -90,8 +89,7 @@ TestTextBox::TestTextBox(std::shared_ptr<TestPage> page, Kind kind, QString name
                          QString value)
     : TestElement(std::move(page)), kind_(kind), name_(std::move(name)), form_(std::move(form)),
       value_(std::move(value))
-{
-}
+{}
 
 HRESULT TestTextBox::readValue(QString* p) const
 {

@@ -73,8 +73,7 @@ class TestTextBox final : public TestElement {
 public:
     enum class Kind { TextArea, TextInput };
 
-    TestTextBox(std::shared_ptr<TestPage> page, Kind kind, QString name, std::shared_ptr<TestForm> form,
-                QString value);
+    TestTextBox(std::shared_ptr<TestPage> page, Kind kind, QString name, std::shared_ptr<TestForm> form, QString value);
 
     Kind kind() const { return kind_; }
 

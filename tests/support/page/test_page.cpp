@@ -44,8 +44,7 @@ class WindowEventsPoint final : public ConnectionPoint {
 public:
     explicit WindowEventsPoint(std::weak_ptr<TestPage> page)
         : ConnectionPoint(DIID_HTMLWindowEvents), page_(std::move(page))
-    {
-    }
+    {}
 
     HRESULT Advise(const std::shared_ptr<Dispatchable>& pUnkSink, std::int32_t* pdwCookie) override
     {
@@ -76,8 +75,7 @@ class TestWindow final : public IConnectionPointContainer {
 public:
     explicit TestWindow(std::weak_ptr<TestPage> page)
         : page_(page), events_(std::make_shared<WindowEventsPoint>(std::move(page)))
-    {
-    }
+    {}
 
     HRESULT FindConnectionPoint(const Guid& riid, std::shared_ptr<Dispatchable>* ppCP) override
     {

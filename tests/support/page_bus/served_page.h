@@ -1,8 +1,8 @@
 // A TestPage on the bus, served by the browser bridge's page server as it serves a real page:
 // every object of the page that a caller reaches (element, document, window, connection point,
-// form) is an object path on the connection, answering org.fernhollow.Automation.Unknown.QueryInterface and the page interfaces'
-// bus methods by calling the page's own objects. Sinks advised on the window over the bus receive
-// its events as Dispatch.Invoke by DISPID.
+// form) is an object path on the connection, answering org.fernhollow.Automation.Unknown.QueryInterface and the page
+// interfaces' bus methods by calling the page's own objects. Sinks advised on the window over the bus receive its
+// events as Dispatch.Invoke by DISPID.
 //
 //   ServedPage served(pageConnection, page);
 //   bus::ObjectReference ref = served.referenceOf(box->element());

@@ -10,7 +10,7 @@
 namespace quillbrook::testing {
 
 struct ProgramRun {
-    int status = -1;  // the exit status; -1 when it did not exit by itself in time
+    int status = -1; // the exit status; -1 when it did not exit by itself in time
     std::string out;
     std::string err;
 };

@@ -105,13 +105,15 @@ bool ServerOnBus::waitForServiceName(bool owned, std::chrono::milliseconds timeo
     bool reached = false;
     QObject::connect(&watcher, &QDBusServiceWatcher::serviceOwnerChanged, [&] { changed = true; });
     // Asks the bus again only after an owner change.
-    return runEventLoopUntil([&] {
-        if (!reached && std::exchange(changed, false)) {
-            const QDBusReply<bool> reply = observer_.interface()->isServiceRegistered(serviceName());
-            reached = reply.isValid() && reply.value() == owned;
-        }
-        return reached;
-    }, timeout);
+    return runEventLoopUntil(
+        [&] {
+            if (!reached && std::exchange(changed, false)) {
+                const QDBusReply<bool> reply = observer_.interface()->isServiceRegistered(serviceName());
+                reached = reply.isValid() && reply.value() == owned;
+            }
+            return reached;
+        },
+        timeout);
 }
 
 bool ServerOnBus::stopServer()

@@ -32,12 +32,9 @@ struct Rendered {
 };
 
 constexpr Rendered kDialogs[] = {
-    {dialog_id::MenuItems, "menu-items"},
-    {dialog_id::Options, "options"},
-    {dialog_id::MenuItem, "menu-item"},
-    {dialog_id::About, "about"},
-    {dialog_id::CharsetNarrow, "charset-narrow"},
-    {dialog_id::CharsetWide, "charset-wide"},
+    {dialog_id::MenuItems, "menu-items"},         {dialog_id::Options, "options"},
+    {dialog_id::MenuItem, "menu-item"},           {dialog_id::About, "about"},
+    {dialog_id::CharsetNarrow, "charset-narrow"}, {dialog_id::CharsetWide, "charset-wide"},
 };
 
 struct Language {
@@ -58,8 +55,7 @@ QString toQString(std::u16string_view text)
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void fillEncodingLists(const BuiltDialog& built, const DialogTemplate& dialogTemplate,
-                       ResourceLanguage language)
+void fillEncodingLists(const BuiltDialog& built, const DialogTemplate& dialogTemplate, ResourceLanguage language)
 {
     for (const ControlTemplate& control : dialogTemplate.controls) {
         if (control.kind != ControlKind::DropDownList)
@@ -76,8 +72,7 @@ void fillEncodingLists(const BuiltDialog& built, const DialogTemplate& dialogTem
 void labelListColumns(const BuiltDialog& built, ResourceLanguage language)
 {
     for (auto* list : built.dialog().findChildren<QTreeWidget*>()) {
-        list->setHeaderLabels({toQString(resourceText(103, language)),
-                               toQString(resourceText(104, language)),
+        list->setHeaderLabels({toQString(resourceText(103, language)), toQString(resourceText(104, language)),
                                toQString(resourceText(105, language))});
         const MenuListColumns widths = menuListColumnWidths(list->contentsRect().width());
         list->setColumnWidth(0, widths.label);
@@ -87,8 +82,7 @@ void labelListColumns(const BuiltDialog& built, ResourceLanguage language)
 }
 
 // The dialog's picture, under a caption bar for a top-level dialog.
-QImage picture(const BuiltDialog& built, const DialogTemplate& dialogTemplate,
-               ResourceLanguage language)
+QImage picture(const BuiltDialog& built, const DialogTemplate& dialogTemplate, ResourceLanguage language)
 {
     QDialog& dialog = built.dialog();
     const QPixmap client = dialog.grab();
@@ -99,8 +93,7 @@ QImage picture(const BuiltDialog& built, const DialogTemplate& dialogTemplate,
     captionFont.setBold(true);
     const int captionHeight = QFontMetrics(captionFont).height() + 8;
     const int border = 1;
-    QImage image(client.width() + 2 * border, client.height() + captionHeight + border,
-                 QImage::Format_ARGB32);
+    QImage image(client.width() + 2 * border, client.height() + captionHeight + border, QImage::Format_ARGB32);
     image.fill(QColor(0x40, 0x58, 0x90));
     QPainter painter(&image);
     const int iconSize = 16;
@@ -109,8 +102,7 @@ QImage picture(const BuiltDialog& built, const DialogTemplate& dialogTemplate,
     painter.setFont(captionFont);
     painter.setPen(Qt::white);
     painter.drawText(QRect(6 + iconSize + 6, 0, image.width() - 18 - iconSize, captionHeight),
-                     Qt::AlignVCenter | Qt::AlignLeft,
-                     toQString(dialogTemplate.caption(language)));
+                     Qt::AlignVCenter | Qt::AlignLeft, toQString(dialogTemplate.caption(language)));
     painter.drawPixmap(border, captionHeight, client);
     painter.end();
     return image;
@@ -148,8 +140,7 @@ int main(int argc, char** argv)
             built.dialog().show();
             QApplication::processEvents();
             const QString path = QDir(folder).filePath(
-                QStringLiteral("%1.%2.png").arg(QLatin1String(rendered.name),
-                                                QLatin1String(language.suffix)));
+                QStringLiteral("%1.%2.png").arg(QLatin1String(rendered.name), QLatin1String(language.suffix)));
             const QImage image = picture(built, *found, language.language);
             built.dialog().hide();
             if (image.isNull() || !image.save(path, "PNG")) {

@@ -41,7 +41,8 @@ void OwnedFd::reset()
         close(std::exchange(fd_, -1));
 }
 
-TestChildProcess::TestChildProcess(const std::vector<std::string>& argv, const std::vector<std::pair<int, int>>& descriptors)
+TestChildProcess::TestChildProcess(const std::vector<std::string>& argv,
+                                   const std::vector<std::pair<int, int>>& descriptors)
 {
     if (descriptors.size() > maxDescriptors)
         return;

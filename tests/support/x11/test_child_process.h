@@ -37,8 +37,8 @@ private:
 
 class TestChildProcess {
 public:
-    // Runs `argv` (argv[0] a path, or a name looked up in PATH) with each pair's second descriptor of this process as the
-    // child's descriptor named by the first. pid() is -1 when it could not be started.
+    // Runs `argv` (argv[0] a path, or a name looked up in PATH) with each pair's second descriptor of this process as
+    // the child's descriptor named by the first. pid() is -1 when it could not be started.
     TestChildProcess(const std::vector<std::string>& argv, const std::vector<std::pair<int, int>>& descriptors);
     ~TestChildProcess();
     TestChildProcess(const TestChildProcess&) = delete;

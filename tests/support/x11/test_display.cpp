@@ -88,7 +88,8 @@ bool TestDisplay::startServer()
     server_ = std::make_unique<TestChildProcess>(
         std::vector<std::string>{"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0",
                                  "320x240x24"},
-        std::vector<std::pair<int, int>>{{0, devNull.get()}, {1, devNull.get()}, {2, devNull.get()}, {3, writeEnd.get()}});
+        std::vector<std::pair<int, int>>{
+            {0, devNull.get()}, {1, devNull.get()}, {2, devNull.get()}, {3, writeEnd.get()}});
     if (server_->pid() <= 0)
         return false;
     // Only the server may hold the write end, so that its death reads as the end of the pipe.

@@ -96,7 +96,8 @@ void say(const std::string& line)
 
 class TestWindows {
 public:
-    TestWindows(const x11::Connection& connection, Options options) : connection_(connection), options_(std::move(options))
+    TestWindows(const x11::Connection& connection, Options options)
+        : connection_(connection), options_(std::move(options))
     {
         const auto atoms = connection_.atoms({"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_PID"}, false);
         wmProtocols_ = atoms[0];
@@ -139,9 +140,9 @@ public:
 private:
     void open()
     {
-        windows_.push_back(testing::openEditorWindow(connection_, "quillbrook-test-window", netWmPid_, wmProtocols_,
-                                                     options_.deleteProtocol ? wmDeleteWindow_ : xcb_atom_t{XCB_ATOM_NONE},
-                                                     options_.windowClass));
+        windows_.push_back(testing::openEditorWindow(
+            connection_, "quillbrook-test-window", netWmPid_, wmProtocols_,
+            options_.deleteProtocol ? wmDeleteWindow_ : xcb_atom_t{XCB_ATOM_NONE}, options_.windowClass));
     }
 
     // Handles every event `next` yields; false once the last window has closed.
@@ -151,7 +152,8 @@ private:
             const auto type = event->response_type & 0x7f;
             if (type == XCB_MAP_NOTIFY)
                 mapped(reinterpret_cast<const xcb_map_notify_event_t&>(*event).window);
-            else if (type == XCB_CLIENT_MESSAGE && !received(reinterpret_cast<const xcb_client_message_event_t&>(*event)))
+            else if (type == XCB_CLIENT_MESSAGE
+                     && !received(reinterpret_cast<const xcb_client_message_event_t&>(*event)))
                 return false;
         }
         return true;
