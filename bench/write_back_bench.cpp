@@ -211,7 +211,8 @@ void registerBenchmarks(WriteBackWorld& world)
                                                         {"rename", SaveStyle::Rename}};
     // Fewest session counts first, so that the idle sessions are registered once.
     for (const std::size_t sessions : {std::size_t{1}, std::size_t{1000}}) {
-        for (const auto& [styleName, style] : styles) {
+        for (const auto& [styleName, styleOfName] : styles) {
+            const SaveStyle style = styleOfName; // a lambda cannot capture a binding under clang 14
             for (const Size& size : sizes) {
                 const std::string name = std::string("WriteBack/") + styleName + "/text:" + size.name
                                          + "/sessions:" + std::to_string(sessions);
