@@ -2,7 +2,7 @@
 #   cmake -DSOURCE_DIR=<the project's folder> -DFORMATTER=<clang-format> [-DFIX=ON] -P cmake/check_format.cmake
 # Layouts differ between clang-format's major versions, so the check is made only with the one
 # tools/setup installs (REQUIRED_MAJOR); another prints "format check skipped" and the test is
-# reported as skipped. The room checker's sample tree is left as it is: its odd include lines are
+# reported as skipped, and refuses to reformat. The room checker's sample tree is left as it is: its odd include lines are
 # what its test reads.
 
 cmake_minimum_required(VERSION 3.25)
@@ -19,7 +19,11 @@ endif()
 if(NOT version_text MATCHES "version ([0-9]+)\\.")
   message(FATAL_ERROR "cannot read the version of ${FORMATTER}: ${version_text}")
 endif()
-if(NOT CMAKE_MATCH_1 EQUAL REQUIRED_MAJOR AND NOT FIX)
+if(NOT CMAKE_MATCH_1 EQUAL REQUIRED_MAJOR)
+  if(FIX)
+    message(FATAL_ERROR "${FORMATTER} is version ${CMAKE_MATCH_1}; the style is kept with ${REQUIRED_MAJOR}, "
+                        "and another version would lay the whole tree out anew")
+  endif()
   message("format check skipped: ${FORMATTER} is version ${CMAKE_MATCH_1}, the style is kept with ${REQUIRED_MAJOR}")
   return()
 endif()
