@@ -104,8 +104,10 @@ export class PrivateSession {
     this.env.DBUS_SESSION_BUS_ADDRESS = await this.startBus();
   }
 
+  // -noreset: the server would otherwise reset when its last client leaves, dropping any client
+  // that connects meanwhile.
   async startDisplay() {
-    const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+    const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp', '-noreset'],
       { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
     this.children.push(xvfb);
     return `:${await firstLine(xvfb.stdio[3], 'Xvfb')}`;
