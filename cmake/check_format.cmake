@@ -1,9 +1,9 @@
 # Checks that the C++ files follow .clang-format, or reformats them with -DFIX=ON:
 #   cmake -DSOURCE_DIR=<the project's folder> -DFORMATTER=<clang-format> [-DFIX=ON] -P cmake/check_format.cmake
 # Layouts differ between clang-format's major versions, so the check is made only with the one
-# tools/setup installs (REQUIRED_MAJOR); another prints "format check skipped" and the test is
-# reported as skipped, and refuses to reformat. The room checker's sample tree is left as it is: its odd include lines are
-# what its test reads.
+# tools/setup installs (REQUIRED_MAJOR). With another version the check prints "format check
+# skipped", so that the test is reported as skipped, and FIX refuses to reformat. The room
+# checker's sample tree is left as it is: its odd include lines are what its test reads.
 
 cmake_minimum_required(VERSION 3.25)
 
